@@ -21,7 +21,11 @@ namespace {
 struct Seam {
     bool enabled = false;
     std::vector<testing::Shown> shown;
-    std::deque<std::optional<QString>> answers; // front is next
+    struct Answer {
+        bool ok = false;
+        QString text;
+    };
+    std::deque<Answer> answers; // front is next
     std::function<void(const testing::Shown&)> onShown;
 };
 
@@ -102,9 +106,10 @@ std::optional<QString> inputBox(const QString& title, const QString& prompt, con
         record({testing::Shown::Input, title, prompt, initial, maxLength});
         auto& answers = seam().answers;
         if (answers.empty()) return std::nullopt;
-        std::optional<QString> answer = std::move(answers.front());
+        const Answer answer = answers.front();
         answers.pop_front();
-        return answer;
+        if (!answer.ok) return std::nullopt;
+        return answer.text;
     }
 
     QDialog dialog(boxParent());
@@ -138,7 +143,10 @@ void disable()
     clear();
 }
 bool enabled() { return seam().enabled; }
-void queueInput(std::optional<QString> answer) { seam().answers.push_back(std::move(answer)); }
+void queueInput(std::optional<QString> answer)
+{
+    seam().answers.push_back({answer.has_value(), answer.value_or(QString())});
+}
 void setOnShown(std::function<void(const Shown&)> callback) { seam().onShown = std::move(callback); }
 const std::vector<Shown>& shown() { return seam().shown; }
 std::vector<QString> texts()
