@@ -106,7 +106,7 @@ std::optional<QString> inputBox(const QString& title, const QString& prompt, con
         record({testing::Shown::Input, title, prompt, initial, maxLength});
         auto& answers = seam().answers;
         if (answers.empty()) return std::nullopt;
-        const Answer answer = answers.front();
+        const Seam::Answer answer = answers.front();
         answers.pop_front();
         if (!answer.ok) return std::nullopt;
         return answer.text;
