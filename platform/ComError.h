@@ -11,7 +11,7 @@ namespace vk {
 VKCOM_API std::string toUtf8(std::u16string_view s);
 VKCOM_API std::u16string fromUtf8(std::string_view s);
 
-class ComError : public std::runtime_error {
+class VKCOM_API ComError : public std::runtime_error {
 public:
     // message: UTF-8; the server's description, or the system's text for the status.
     ComError(HResult code, const std::string& message) : std::runtime_error(message), m_code(code) {}

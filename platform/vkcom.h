@@ -134,7 +134,7 @@ public:
     std::u16string_view view() const { return bstrView(m_s); }
     std::u16string str() const { return std::u16string(view()); }
     // Overwrites the characters before freeing (for passwords).
-    void wipe();
+    VKCOM_API void wipe();
 
 private:
     Bstr m_s = nullptr;
@@ -165,8 +165,8 @@ VKCOM_API HResult variantCopy(Variant& dst, const Variant& src);
 class VariantHolder {
 public:
     VariantHolder() = default;
-    static VariantHolder fromInt(int32_t i);
-    static VariantHolder fromString(std::u16string_view s);
+    VKCOM_API static VariantHolder fromInt(int32_t i);
+    VKCOM_API static VariantHolder fromString(std::u16string_view s);
     ~VariantHolder() { variantClear(m_v); }
     VariantHolder(const VariantHolder& o) { variantCopy(m_v, o.m_v); }
     VariantHolder& operator=(const VariantHolder& o) {

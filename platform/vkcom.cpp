@@ -1,0 +1,543 @@
+// The component runtime on systems without one of their own.
+#include "vkcom.h"
+#include "ComError.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace vk {
+
+// ---------------------------------------------------------------------------------------------
+// Identifiers
+
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool parseGuid(std::string_view t, Guid& out) {
+    if (t.size() != 38 || t[0] != '{' || t[37] != '}') return false;
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash ? t[i] != '-' : hexValue(t[i]) < 0) return false;
+    }
+    auto num = [&](size_t from, int digits) {
+        uint32_t v = 0;
+        for (int i = 0; i < digits; ++i) v = v * 16 + static_cast<uint32_t>(hexValue(t[from + i]));
+        return v;
+    };
+    Guid g;
+    g.data1 = num(1, 8);
+    g.data2 = static_cast<uint16_t>(num(10, 4));
+    g.data3 = static_cast<uint16_t>(num(15, 4));
+    g.data4[0] = static_cast<uint8_t>(num(20, 2));
+    g.data4[1] = static_cast<uint8_t>(num(22, 2));
+    for (int i = 0; i < 6; ++i) g.data4[2 + i] = static_cast<uint8_t>(num(25 + 2 * i, 2));
+    out = g;
+    return true;
+}
+
+std::string toString(const Guid& g) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2, g.data3,
+                  g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+    return buf;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Statuses
+
+std::string statusText(HResult h) {
+    switch (h) {
+    case S_OK_: return "The operation completed successfully";
+    case S_FALSE_: return "The operation completed with a false result";
+    case E_NOTIMPL_: return "Not implemented";
+    case E_NOINTERFACE_: return "Interface not supported";
+    case E_POINTER_: return "Invalid pointer";
+    case E_ABORT_: return "Operation aborted";
+    case E_FAIL_: return "Unspecified error";
+    case E_UNEXPECTED_: return "Catastrophic failure";
+    case E_ACCESSDENIED_: return "Access is denied";
+    case E_HANDLE_: return "The handle is invalid";
+    case E_OUTOFMEMORY_: return "Out of memory";
+    case E_INVALIDARG_: return "One or more arguments are invalid";
+    case DISP_E_TYPEMISMATCH_: return "Type mismatch";
+    case DISP_E_BADINDEX_: return "Invalid index";
+    case CLASS_E_NOAGGREGATION_: return "Class does not support aggregation";
+    case CLASS_E_CLASSNOTAVAILABLE_: return "Class not available from the server module";
+    case REGDB_E_CLASSNOTREG_: return "Class not registered";
+    case CO_E_NOTINITIALIZED_: return "The component runtime has not been initialised";
+    case CO_E_DLLNOTFOUND_: return "The server module could not be loaded";
+    case CO_E_ERRORINDLL_: return "The server module is not valid";
+    case MK_E_UNAVAILABLE_: return "Operation unavailable";
+    case CO_E_SERVER_EXEC_FAILURE_: return "Server execution failed";
+    default: break;
+    }
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "Unspecified error 0x%08X", static_cast<uint32_t>(h));
+    return buf;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wide strings: [uint32 byte length][characters][u'\0'], the pointer handed out is to the characters.
+
+Bstr bstrAlloc(const char16_t* text, uint32_t length) {
+    const size_t bytes = size_t(length) * sizeof(char16_t);
+    if (bytes > 0xFFFFFFF0u) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(sizeof(uint32_t) + bytes + sizeof(char16_t)));
+    if (!block) return nullptr;
+    const uint32_t prefix = static_cast<uint32_t>(bytes);
+    std::memcpy(block, &prefix, sizeof prefix);
+    auto* chars = reinterpret_cast<char16_t*>(block + sizeof(uint32_t));
+    if (text) std::memcpy(chars, text, bytes);
+    else std::memset(chars, 0, bytes);
+    chars[length] = u'\0';
+    return chars;
+}
+
+void bstrFree(Bstr s) {
+    if (s) std::free(reinterpret_cast<unsigned char*>(s) - sizeof(uint32_t));
+}
+
+uint32_t bstrLen(const char16_t* s) {
+    if (!s) return 0;
+    uint32_t bytes;
+    std::memcpy(&bytes, reinterpret_cast<const unsigned char*>(s) - sizeof(uint32_t), sizeof bytes);
+    return bytes / sizeof(char16_t);
+}
+
+void UniqueBstr::wipe() {
+    if (m_s) {
+        // volatile, so the overwrite of a block about to be freed is not optimised away
+        volatile char16_t* p = m_s;
+        for (uint32_t i = 0, n = bstrLen(m_s); i < n; ++i) p[i] = u'\0';
+    }
+    bstrFree(m_s);
+    m_s = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Variants
+
+void variantClear(Variant& v) {
+    if (v.vt == VT_BSTR_) bstrFree(v.bstrVal);
+    v.vt = VT_EMPTY_;
+    v.reserved1 = v.reserved2 = v.reserved3 = 0;
+    v.record[0] = v.record[1] = nullptr;
+}
+
+HResult variantCopy(Variant& dst, const Variant& src) {
+    if (&dst == &src) return S_OK_;
+    variantClear(dst);
+    if (src.vt == VT_BSTR_) {
+        Bstr copy = nullptr;
+        if (src.bstrVal) {
+            copy = bstrAlloc(src.bstrVal, bstrLen(src.bstrVal));
+            if (!copy) return E_OUTOFMEMORY_;
+        }
+        dst.vt = VT_BSTR_;
+        dst.bstrVal = copy;
+        return S_OK_;
+    }
+    // Every other kind holds its value in place.
+    std::memcpy(static_cast<void*>(&dst), &src, sizeof(Variant));
+    return S_OK_;
+}
+
+VariantHolder VariantHolder::fromInt(int32_t i) {
+    VariantHolder h;
+    h.m_v.vt = VT_I4_;
+    h.m_v.lVal = i;
+    return h;
+}
+
+VariantHolder VariantHolder::fromString(std::u16string_view s) {
+    VariantHolder h;
+    Bstr b = bstrAlloc(s);
+    if (!b) throw std::bad_alloc();
+    h.m_v.vt = VT_BSTR_;
+    h.m_v.bstrVal = b;
+    return h;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error information
+
+namespace {
+
+struct ErrorSlot {
+    bool set = false;
+    std::u16string description;
+};
+thread_local ErrorSlot t_error;
+
+} // namespace
+
+void setErrorInfo(std::u16string_view description) {
+    t_error.set = true;
+    t_error.description.assign(description);
+}
+
+void clearErrorInfo() {
+    t_error.set = false;
+    t_error.description.clear();
+}
+
+bool takeErrorInfo(std::u16string& description) {
+    if (!t_error.set) return false;
+    description = std::move(t_error.description);
+    clearErrorInfo();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text conversion
+
+std::string toUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint32_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(s[i + 1]) - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string fromUtf8(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        }
+        int need = 0;
+        uint32_t c = 0;
+        unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
+        if (b >= 0xC2 && b <= 0xDF) { need = 1; c = b & 0x1F; }
+        else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2; c = b & 0x0F;
+            if (b == 0xE0) lo = 0xA0;      // no overlong forms
+            if (b == 0xED) hi = 0x9F;      // no encoded surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3; c = b & 0x07;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;      // nothing above U+10FFFF
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        // A broken sequence is replaced by one U+FFFD for its valid beginning; the byte that broke
+        // it is looked at afresh.
+        size_t j = i + 1;
+        bool ok = true;
+        for (int k = 0; k < need; ++k, ++j) {
+            if (j >= s.size()) { ok = false; break; }
+            const auto cb = static_cast<unsigned char>(s[j]);
+            const unsigned char l = k == 0 ? lo : 0x80, h = k == 0 ? hi : 0xBF;
+            if (cb < l || cb > h) { ok = false; break; }
+            c = (c << 6) | (cb & 0x3F);
+        }
+        if (!ok) {
+            out += u'\uFFFD';
+            i = j;
+            continue;
+        }
+        i = j;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+void throwComError(HResult h) {
+    std::u16string description;
+    if (takeErrorInfo(description) && !description.empty()) throw ComError(h, toUtf8(description));
+    throw ComError(h, statusText(h));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Apartment
+
+namespace {
+thread_local int t_initCount = 0;
+}
+
+HResult coInitialize() {
+    return t_initCount++ == 0 ? S_OK_ : S_FALSE_;
+}
+
+void coUninitialize() {
+    if (t_initCount > 0) --t_initCount;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Class registrations
+
+namespace {
+
+std::vector<fs::path> classFolders() {
+    std::vector<fs::path> folders;
+    const char* home = std::getenv("XDG_DATA_HOME");
+    if (home && *home == '/') {
+        folders.emplace_back(home);
+    } else if (const char* h = std::getenv("HOME"); h && *h) {
+        folders.emplace_back(fs::path(h) / ".local/share");
+    }
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::string_view list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+    while (!list.empty()) {
+        const size_t colon = list.find(':');
+        std::string_view one = list.substr(0, colon);
+        if (!one.empty() && one.front() == '/') folders.emplace_back(std::string(one));
+        if (colon == std::string_view::npos) break;
+        list.remove_prefix(colon + 1);
+    }
+    for (fs::path& f : folders) f /= "vkcom/classes";
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec && !exe.empty()) folders.push_back(exe.parent_path() / "vkcom/classes");
+    return folders;
+}
+
+std::string_view trim(std::string_view s) {
+    const char* blanks = " \t\r\n";
+    const size_t b = s.find_first_not_of(blanks);
+    if (b == std::string_view::npos) return {};
+    return s.substr(b, s.find_last_not_of(blanks) - b + 1);
+}
+
+// The value of key in a registration file; false when the file has no such line.
+bool readValue(const std::string& file, std::string_view key, std::string& value) {
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::string_view l = trim(line);
+        if (l.empty() || l.front() == '#') continue;
+        const size_t eq = l.find('=');
+        if (eq == std::string_view::npos) continue;
+        if (trim(l.substr(0, eq)) != key) continue;
+        value = std::string(trim(l.substr(eq + 1)));
+        return true;
+    }
+    return false;
+}
+
+std::string resolveAgainst(const std::string& regFile, const std::string& value) {
+    fs::path p(value);
+    if (p.is_absolute()) return value;
+    return (fs::path(regFile).parent_path() / p).lexically_normal().string();
+}
+
+void setError(const std::string& text) {
+    setErrorInfo(fromUtf8(text));
+}
+
+} // namespace
+
+std::string registrationPath(const Guid& clsid) {
+    try {
+        const std::string name = toString(clsid) + ".reg";
+        for (const fs::path& folder : classFolders()) {
+            std::error_code ec;
+            fs::path file = folder / name;
+            if (fs::is_regular_file(file, ec)) return file.string();
+        }
+    } catch (...) {
+    }
+    return {};
+}
+
+std::string registrationValue(const Guid& clsid, std::string_view key, bool resolvePath) {
+    try {
+        const std::string file = registrationPath(clsid);
+        std::string value;
+        if (file.empty() || !readValue(file, key, value) || value.empty()) return {};
+        return resolvePath ? resolveAgainst(file, value) : value;
+    } catch (...) {
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation
+
+HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, const Guid& iid, void** out) {
+    if (!out) return E_POINTER_;
+    *out = nullptr;
+    clearErrorInfo();
+    if (outer) return CLASS_E_NOAGGREGATION_;
+    if (!(clsctx & CLSCTX_INPROC_SERVER_)) {
+        setError("Cannot create " + toString(clsid) + ": local servers are not supported here");
+        return CO_E_SERVER_EXEC_FAILURE_;
+    }
+    try {
+        const std::string reg = registrationPath(clsid);
+        if (reg.empty()) return REGDB_E_CLASSNOTREG_;
+        std::string module;
+        if (!readValue(reg, "InprocServer", module) || module.empty()) {
+            setError("Class registration " + reg + " names no InprocServer");
+            return REGDB_E_CLASSNOTREG_;
+        }
+        module = resolveAgainst(reg, module);
+
+        // Modules stay loaded for the life of the process: objects and running-object entries
+        // may outlive any one creation.
+        dlerror();
+        void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* why = dlerror();
+            setError("Cannot load the server module " + module + ": " + (why ? why : "unknown reason"));
+            return CO_E_DLLNOTFOUND_;
+        }
+        auto entry = reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
+        if (!entry) {
+            setError("The server module " + module + " does not export DllGetClassObject");
+            return CO_E_ERRORINDLL_;
+        }
+
+        IClassFactory* factory = nullptr;
+        HResult h = entry(clsid, Iid<IClassFactory>::value, reinterpret_cast<void**>(&factory));
+        if (failed(h)) return h;
+        if (!factory) {
+            setError("The server module " + module + " gave no class factory for " + toString(clsid));
+            return CLASS_E_CLASSNOTAVAILABLE_;
+        }
+        h = factory->CreateInstance(nullptr, iid, out);
+        factory->Release();
+        if (succeeded(h) && !*out) return E_NOINTERFACE_;
+        return h;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY_;
+    } catch (...) {
+        return E_UNEXPECTED_;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running-object table
+
+namespace {
+
+struct RunningObject {
+    uint32_t cookie;
+    Guid clsid;
+    IUnknown* object;
+};
+
+struct RunningTable {
+    std::recursive_mutex lock;
+    std::vector<RunningObject> entries;
+    uint32_t nextCookie = 1;
+};
+
+// Never destroyed: objects still registered at exit may live in modules whose code is already
+// gone by then, so they are not released from a static destructor.
+RunningTable& runningTable() {
+    static RunningTable* table = new RunningTable;
+    return *table;
+}
+
+} // namespace
+
+HResult registerActiveObject(IUnknown* object, const Guid& clsid, uint32_t* cookie) {
+    if (!object || !cookie) return E_INVALIDARG_;
+    RunningTable& t = runningTable();
+    std::lock_guard guard(t.lock);
+    try {
+        t.entries.push_back({t.nextCookie, clsid, object});
+    } catch (...) {
+        return E_OUTOFMEMORY_;
+    }
+    object->AddRef();
+    *cookie = t.nextCookie++;
+    return S_OK_;
+}
+
+HResult revokeActiveObject(uint32_t cookie) {
+    RunningTable& t = runningTable();
+    IUnknown* object = nullptr;
+    {
+        std::lock_guard guard(t.lock);
+        for (auto it = t.entries.begin(); it != t.entries.end(); ++it) {
+            if (it->cookie == cookie) {
+                object = it->object;
+                t.entries.erase(it);
+                break;
+            }
+        }
+    }
+    if (!object) return E_INVALIDARG_;
+    object->Release();
+    return S_OK_;
+}
+
+HResult getActiveObject(const Guid& clsid, IUnknown** out) {
+    if (!out) return E_POINTER_;
+    *out = nullptr;
+    RunningTable& t = runningTable();
+    IUnknown* object = nullptr;
+    {
+        std::lock_guard guard(t.lock);
+        for (const RunningObject& e : t.entries) {
+            if (e.clsid == clsid) {
+                object = e.object;
+                object->AddRef();
+                break;
+            }
+        }
+    }
+    if (!object) return MK_E_UNAVAILABLE_;
+    HResult h = object->QueryInterface(Iid<IUnknown>::value, reinterpret_cast<void**>(out));
+    object->Release();
+    if (succeeded(h) && !*out) return E_NOINTERFACE_;
+    return h;
+}
+
+} // namespace vk
