@@ -1,0 +1,368 @@
+#include "LibraryCatalogue.h"
+
+#include "Call.h"
+#include "Dialogs.h"
+
+#include <QCollator>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+using talvo::ICatalog;
+using talvo::ICatalogEntry;
+using talvo::ILibrary;
+using talvo::IProduct;
+using talvo::IProducts;
+
+namespace catalogue {
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Sorted insertion. Collating two item texts costs far more than comparing two sort keys, and a
+// catalogue can hold thousands of libraries, so the sort keys of a list's items are kept beside
+// the list. Any change made to the list by other means marks the keys stale; they are then
+// rebuilt once from the items.
+
+class SortIndex : public QObject {
+    Q_OBJECT
+public:
+    explicit SortIndex(QComboBox* list) : QObject(list), m_list(list)
+    {
+        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    }
+
+    void insert(const QString& item)
+    {
+        if (m_model != m_list->model()) watch(m_list->model());
+        if (m_stale || m_collator.locale() != QLocale()) rebuild();
+        QCollatorSortKey key = m_collator.sortKey(item);
+        auto place = std::upper_bound(m_keys.begin(), m_keys.end(), key,
+                                      [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
+                                          return a.compare(b) < 0;
+                                      });
+        const int row = static_cast<int>(place - m_keys.begin());
+        m_inserting = true;
+        m_list->insertItem(row, item);
+        m_inserting = false;
+        if (m_list->count() != static_cast<int>(m_keys.size()) + 1) {
+            m_stale = true; // the list refused the item or changed on its own
+            return;
+        }
+        m_keys.insert(place, std::move(key));
+    }
+
+private:
+    void watch(QAbstractItemModel* model)
+    {
+        if (m_model) disconnect(m_model, nullptr, this, nullptr);
+        m_model = model;
+        m_stale = true;
+        if (!model) return;
+        const auto stale = [this] {
+            if (!m_inserting) m_stale = true;
+        };
+        connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
+        connect(model, &QAbstractItemModel::rowsMoved, this, stale);
+        connect(model, &QAbstractItemModel::modelReset, this, stale);
+        connect(model, &QAbstractItemModel::layoutChanged, this, stale);
+        connect(model, &QAbstractItemModel::dataChanged, this, stale);
+        connect(model, &QObject::destroyed, this, [this] { m_model = nullptr; m_stale = true; });
+    }
+
+    void rebuild()
+    {
+        if (m_collator.locale() != QLocale()) {
+            m_collator = QCollator(QLocale());
+            m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+        }
+        m_keys.clear();
+        const int n = m_list->count();
+        m_keys.reserve(static_cast<size_t>(n));
+        for (int row = 0; row < n; ++row) m_keys.push_back(m_collator.sortKey(m_list->itemText(row)));
+        m_stale = false;
+    }
+
+    QComboBox* m_list;
+    QAbstractItemModel* m_model = nullptr;
+    QCollator m_collator;
+    std::vector<QCollatorSortKey> m_keys;
+    bool m_stale = true;
+    bool m_inserting = false;
+};
+
+SortIndex* sortIndexOf(QComboBox* list)
+{
+    auto* index = list->findChild<SortIndex*>(QString(), Qt::FindDirectChildrenOnly);
+    return index ? index : new SortIndex(list);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Platform reads. The catalogue is asked of the connection afresh for every operation and
+// released right after; entries are fetched afresh for every use.
+
+int32_t catalogCount(talvo::TCore2& core)
+{
+    return vk::call(core.Catalog(), &ICatalog::Count);
+}
+
+vk::ComPtr<ICatalogEntry> entryAt(talvo::TCore2& core, int32_t position)
+{
+    auto index = vk::VariantHolder::fromInt(position);
+    return vk::call(core.Catalog(), &ICatalog::Item, index.get());
+}
+
+std::u16string entryName(talvo::TCore2& core, int32_t position)
+{
+    return vk::call(entryAt(core, position), &ICatalogEntry::Name);
+}
+
+// The library behind the entry at position, or empty when it cannot be fetched or opened. An opening
+// that hands out no object counts as a failed one: such an entry has no identifier pair.
+vk::ComPtr<ILibrary> tryOpen(talvo::TCore2& core, int32_t position)
+{
+    try {
+        return vk::call(entryAt(core, position), &ICatalogEntry::Library);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+using Pair = std::pair<int16_t, int16_t>; // ManufacturerID, LibraryID
+
+Pair pairOf(const vk::ComPtr<ILibrary>& library)
+{
+    const int16_t manufacturer = vk::call(library, &ILibrary::ManufacturerID);
+    const int16_t id = vk::call(library, &ILibrary::LibraryID);
+    return {manufacturer, id};
+}
+
+std::u16string decimal(int64_t value)
+{
+    const std::string digits = std::to_string(value);
+    return {digits.begin(), digits.end()};
+}
+
+QString fromWide(const std::u16string& text)
+{
+    return QString::fromStdU16String(text);
+}
+
+std::u16string_view wideView(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
+void setGauge(const ScanView& view, int value)
+{
+    view.ProgressBar1->setValue(value);
+    QCoreApplication::processEvents();
+}
+
+int32_t productCount(const vk::ComPtr<ILibrary>& library)
+{
+    return vk::call(vk::call(library, &ILibrary::Products), &IProducts::Count);
+}
+
+// Overwrites the characters of a text we alone hold, then empties it.
+void wipe(QString& text)
+{
+    if (text.isDetached()) text.fill(QChar(u'\0'));
+    text.clear();
+}
+
+// Hands the typed password to the library; every copy the tool made of it is cleared, also when
+// the call fails.
+void unlock(const vk::ComPtr<ILibrary>& library, QString& typed)
+{
+    vk::UniqueBstr password(wideView(typed));
+    wipe(typed);
+    struct Wiper {
+        vk::UniqueBstr& bstr;
+        ~Wiper() { bstr.wipe(); }
+    } wiper{password};
+    vk::call(library, &ILibrary::Unlock, password.get());
+}
+
+} // namespace
+
+// -------------------------------------------------------------------------------------------------
+
+int gaugeValue(int i, int m)
+{
+    int64_t num = int64_t(i) * 100;
+    int64_t den = int64_t(m) - 1;
+    if (den == 0) return 100;
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    int64_t q = num / den;
+    int64_t r = num % den;
+    if (r < 0) { // floor division
+        q -= 1;
+        r += den;
+    }
+    if (2 * r > den || (2 * r == den && (q & 1) != 0)) q += 1;
+    return static_cast<int>(std::clamp<int64_t>(q, INT32_MIN, INT32_MAX));
+}
+
+void addSorted(QComboBox* list, const QString& item)
+{
+    sortIndexOf(list)->insert(item);
+}
+
+QString libraryKey(const QString& item)
+{
+    static const QString separator = QStringLiteral(" - ");
+    const qsizetype at = item.indexOf(separator);
+    QString key = at < 0 ? item : item.mid(at + separator.size());
+    constexpr qsizetype kMaxKey = 100;
+    if (key.size() > kMaxKey) key.truncate(key.at(kMaxKey - 1).isHighSurrogate() ? kMaxKey - 1 : kMaxKey);
+    return key;
+}
+
+void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::function<void()>& createParameterTable,
+                   const std::function<void()>& cmbLibrariesChange)
+{
+    // Range pass. The largest identifiers once sized a dense pair table; pairs are now counted
+    // sparsely, but the identifiers are still read here, so a library whose identifiers cannot be
+    // read ends the scan at the same point.
+    {
+        const int32_t n = catalogCount(core);
+        for (int32_t i = 0; i < n; ++i) {
+            setGauge(view, gaugeValue(i, catalogCount(core)));
+            const vk::ComPtr<ILibrary> library = tryOpen(core, i);
+            if (!library) {
+                dialogs::showMessage(QStringLiteral("Error Opening Library: ") + fromWide(entryName(core, i)));
+                continue;
+            }
+            (void)pairOf(library);
+        }
+    }
+    view.Label1->setText(QStringLiteral("Checking for Duplicate Libraries..."));
+
+    // Duplicate pass. Keyed by the pair, so any identifiers (negative ones included) cost one
+    // counter per distinct pair.
+    std::map<Pair, int32_t> pairCounts;
+    {
+        const int32_t n = catalogCount(core);
+        for (int32_t i = 0; i < n; ++i) {
+            setGauge(view, gaugeValue(i, catalogCount(core)));
+            const vk::ComPtr<ILibrary> library = tryOpen(core, i);
+            if (!library) continue;
+            const Pair pair = pairOf(library);
+            const int32_t count = ++pairCounts[pair];
+            if (count != 1 && pair.second != 0)
+                dialogs::showMessage(QStringLiteral("Duplicate = ") + fromWide(entryName(core, i)));
+        }
+    }
+    createParameterTable();
+
+    // List pass. Filling and selecting from code is not a user's choice: the list's signals stay
+    // quiet, and the change handler is called once at the end.
+    {
+        QComboBox* list = view.cmbLibraries;
+        const QSignalBlocker quiet(list);
+        list->clear();
+        try {
+            const int32_t n = catalogCount(core);
+            for (int32_t i = 0; i < n; ++i) {
+                std::u16string item;
+                if (const vk::ComPtr<ILibrary> library = tryOpen(core, i)) {
+                    const Pair pair = pairOf(library);
+                    const auto found = pairCounts.find(pair);
+                    const int32_t count = found == pairCounts.end() ? 0 : found->second;
+                    if (count != 1)
+                        item = u"(" + decimal(pair.first) + u"/" + decimal(pair.second) + u"=" + decimal(count) +
+                               u") ";
+                }
+                item += vk::call(entryAt(core, i), &ICatalogEntry::Caption);
+                item += u" - ";
+                item += entryName(core, i);
+                addSorted(list, fromWide(item));
+            }
+        } catch (...) {
+            list->setCurrentIndex(-1);
+            throw;
+        }
+        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+    }
+    cmbLibrariesChange();
+}
+
+void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const LibraryView& view,
+                   const std::function<void()>& cmbProductsChange)
+{
+    const int selected = view.cmbLibraries->currentIndex();
+    if (selected < 0) return;
+    m_lib = nullptr;
+
+    const QString key = libraryKey(view.cmbLibraries->itemText(selected));
+    {
+        auto index = vk::VariantHolder::fromString(wideView(key));
+        const vk::ComPtr<ICatalogEntry> entry = vk::call(core.Catalog(), &ICatalog::Item, index.get());
+        m_lib = vk::call(entry, &ICatalogEntry::Library);
+    }
+    if (!m_lib) {
+        dialogs::showMessage(QStringLiteral("Lib not found"));
+        return;
+    }
+
+    if (productCount(m_lib) == 0) {
+        std::optional<QString> typed =
+            dialogs::inputBox(QStringLiteral("Password Required"),
+                              QStringLiteral("Library Locked.  Please enter the password..."),
+                              QStringLiteral("RovQuad"), 255);
+        if (!typed) return;
+        unlock(m_lib, *typed);
+        typed.reset();
+    }
+    if (productCount(m_lib) == 0) {
+        dialogs::showMessage(QStringLiteral("DLL Unlock failed"));
+        return;
+    }
+
+    view.ed_libid->setText(QString::number(vk::call(m_lib, &ILibrary::LibraryID)));
+    view.ed_manid->setText(QString::number(vk::call(m_lib, &ILibrary::ManufacturerID)));
+    view.ed_->setText(fromWide(vk::call(m_lib, &ILibrary::Name)));
+
+    // Filled and selected from code: the product list's signals stay quiet; product selection is
+    // called explicitly below.
+    {
+        QComboBox* products = view.cmbProducts;
+        const QSignalBlocker quiet(products);
+        products->clear();
+        try {
+            const int32_t count = productCount(m_lib);
+            for (int32_t i = 0; i < count; ++i) {
+                auto position = vk::VariantHolder::fromInt(i);
+                const vk::ComPtr<IProduct> product =
+                    vk::call(vk::call(m_lib, &ILibrary::Products), &IProducts::Item, position.get());
+                const std::u16string entry = u"(" + decimal(i) + u") : " + vk::call(product, &IProduct::Name);
+                products->addItem(fromWide(entry));
+            }
+        } catch (...) {
+            products->setCurrentIndex(-1);
+            throw;
+        }
+        products->setCurrentIndex(products->count() > 0 ? 0 : -1);
+    }
+    cmbProductsChange();
+}
+
+} // namespace catalogue
+
+#include "LibraryCatalogue.moc"
