@@ -1,0 +1,472 @@
+// The component runtime on Windows: the system's own COM and OLE automation behind our declarations.
+//
+// Our Guid, Variant and Bstr have the layouts of the system's GUID, VARIANT and BSTR, and our
+// interfaces hold only pure virtual methods in the system's order and calling convention, so every
+// value crosses this boundary by a plain reinterpret_cast.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include "ComError.h"
+#include "vkcom.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace vk {
+
+static_assert(sizeof(Guid) == sizeof(GUID));
+static_assert(offsetof(Guid, data2) == offsetof(GUID, Data2));
+static_assert(offsetof(Guid, data3) == offsetof(GUID, Data3));
+static_assert(offsetof(Guid, data4) == offsetof(GUID, Data4));
+static_assert(sizeof(HResult) == sizeof(HRESULT));
+static_assert(sizeof(char16_t) == sizeof(OLECHAR));
+static_assert(sizeof(Variant) == sizeof(VARIANT));
+static_assert(offsetof(Variant, lVal) == offsetof(VARIANT, lVal));
+static_assert(offsetof(Variant, bstrVal) == offsetof(VARIANT, bstrVal));
+static_assert(int(VT_EMPTY_) == int(VT_EMPTY) && int(VT_I4_) == int(VT_I4) && int(VT_BSTR_) == int(VT_BSTR));
+static_assert(int(CLSCTX_INPROC_SERVER_) == int(CLSCTX_INPROC_SERVER) &&
+              int(CLSCTX_LOCAL_SERVER_) == int(CLSCTX_LOCAL_SERVER));
+static_assert(REGDB_E_CLASSNOTREG_ == REGDB_E_CLASSNOTREG && MK_E_UNAVAILABLE_ == MK_E_UNAVAILABLE);
+static_assert(E_NOINTERFACE_ == E_NOINTERFACE && E_FAIL_ == E_FAIL);
+
+namespace {
+
+const GUID& sys(const Guid& g) { return reinterpret_cast<const GUID&>(g); }
+::IUnknown* sys(IUnknown* p) { return reinterpret_cast<::IUnknown*>(p); }
+VARIANT* sys(Variant* v) { return reinterpret_cast<VARIANT*>(v); }
+const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+std::wstring toWide(std::string_view utf8) {
+    const std::u16string s = fromUtf8(utf8);
+    return std::wstring(s.begin(), s.end());
+}
+
+std::string fromWide(const wchar_t* s, size_t n) {
+    return toUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), n));
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Identifiers
+
+bool parseGuid(std::string_view t, Guid& out) {
+    if (t.size() != 38 || t[0] != '{' || t[37] != '}') return false;
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash ? t[i] != '-' : hexValue(t[i]) < 0) return false;
+    }
+    auto num = [&](size_t from, int digits) {
+        uint32_t v = 0;
+        for (int i = 0; i < digits; ++i) v = v * 16 + static_cast<uint32_t>(hexValue(t[from + i]));
+        return v;
+    };
+    Guid g;
+    g.data1 = num(1, 8);
+    g.data2 = static_cast<uint16_t>(num(10, 4));
+    g.data3 = static_cast<uint16_t>(num(15, 4));
+    g.data4[0] = static_cast<uint8_t>(num(20, 2));
+    g.data4[1] = static_cast<uint8_t>(num(22, 2));
+    for (int i = 0; i < 6; ++i) g.data4[2 + i] = static_cast<uint8_t>(num(25 + 2 * i, 2));
+    out = g;
+    return true;
+}
+
+std::string toString(const Guid& g) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2, g.data3,
+                  g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+    return buf;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Statuses
+
+namespace {
+
+// Our own texts, for statuses the system has no message for (Wine has none for "class not
+// registered" or "operation unavailable"). The same wording as the runtime on other systems.
+const char* fallbackText(HResult h) {
+    switch (h) {
+    case S_OK_: return "The operation completed successfully";
+    case S_FALSE_: return "The operation completed with a false result";
+    case E_NOTIMPL_: return "Not implemented";
+    case E_NOINTERFACE_: return "Interface not supported";
+    case E_POINTER_: return "Invalid pointer";
+    case E_ABORT_: return "Operation aborted";
+    case E_FAIL_: return "Unspecified error";
+    case E_UNEXPECTED_: return "Catastrophic failure";
+    case E_ACCESSDENIED_: return "Access is denied";
+    case E_HANDLE_: return "The handle is invalid";
+    case E_OUTOFMEMORY_: return "Out of memory";
+    case E_INVALIDARG_: return "One or more arguments are invalid";
+    case DISP_E_TYPEMISMATCH_: return "Type mismatch";
+    case DISP_E_BADINDEX_: return "Invalid index";
+    case CLASS_E_NOAGGREGATION_: return "Class does not support aggregation";
+    case CLASS_E_CLASSNOTAVAILABLE_: return "Class not available from the server module";
+    case REGDB_E_CLASSNOTREG_: return "Class not registered";
+    case CO_E_NOTINITIALIZED_: return "The component runtime has not been initialised";
+    case CO_E_DLLNOTFOUND_: return "The server module could not be loaded";
+    case CO_E_ERRORINDLL_: return "The server module is not valid";
+    case MK_E_UNAVAILABLE_: return "Operation unavailable";
+    case CO_E_SERVER_EXEC_FAILURE_: return "Server execution failed";
+    default: return nullptr;
+    }
+}
+
+// The system's message for a code, trimmed of its line break and full stop; empty when it has none.
+std::string systemMessage(DWORD code) {
+    wchar_t* buf = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                   reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    std::string text;
+    if (n && buf) {
+        size_t len = n;
+        while (len && (buf[len - 1] == L'\r' || buf[len - 1] == L'\n' || buf[len - 1] == L' ' ||
+                       buf[len - 1] == L'.'))
+            --len;
+        text = fromWide(buf, len);
+    }
+    if (buf) LocalFree(buf);
+    return text;
+}
+
+} // namespace
+
+std::string statusText(HResult h) {
+    std::string text = systemMessage(static_cast<DWORD>(h));
+    // Statuses wrapping a system error code carry that code's message.
+    if (text.empty() && HRESULT_FACILITY(h) == FACILITY_WIN32 && failed(h))
+        text = systemMessage(static_cast<DWORD>(HRESULT_CODE(h)));
+    if (!text.empty()) return text;
+    if (const char* own = fallbackText(h)) return own;
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "Unspecified error 0x%08X", static_cast<uint32_t>(h));
+    return buf;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wide strings
+
+Bstr bstrAlloc(const char16_t* text, uint32_t length) {
+    BSTR s = SysAllocStringLen(wide(text), length);
+    // The system leaves the characters of a string made without a source undefined.
+    if (s && !text) std::memset(s, 0, size_t(length) * sizeof(OLECHAR));
+    return reinterpret_cast<Bstr>(s);
+}
+
+void bstrFree(Bstr s) {
+    SysFreeString(reinterpret_cast<BSTR>(s));
+}
+
+uint32_t bstrLen(const char16_t* s) {
+    return SysStringLen(reinterpret_cast<BSTR>(const_cast<char16_t*>(s)));
+}
+
+void UniqueBstr::wipe() {
+    if (m_s) SecureZeroMemory(m_s, size_t(bstrLen(m_s)) * sizeof(char16_t));
+    bstrFree(m_s);
+    m_s = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Variants
+
+void variantClear(Variant& v) {
+    VariantClear(sys(&v));
+    v.vt = VT_EMPTY_;
+    v.reserved1 = v.reserved2 = v.reserved3 = 0;
+    v.record[0] = v.record[1] = nullptr;
+}
+
+HResult variantCopy(Variant& dst, const Variant& src) {
+    if (&dst == &src) return S_OK_;
+    return VariantCopy(sys(&dst), sys(const_cast<Variant*>(&src)));
+}
+
+VariantHolder VariantHolder::fromInt(int32_t i) {
+    VariantHolder h;
+    h.m_v.vt = VT_I4_;
+    h.m_v.lVal = i;
+    return h;
+}
+
+VariantHolder VariantHolder::fromString(std::u16string_view s) {
+    VariantHolder h;
+    Bstr b = bstrAlloc(s);
+    if (!b) throw std::bad_alloc();
+    h.m_v.vt = VT_BSTR_;
+    h.m_v.bstrVal = b;
+    return h;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error information: the system's per-thread error object, so a description set by a server
+// module reaches the caller whatever runtime copy each was built with.
+
+void setErrorInfo(std::u16string_view description) {
+    ICreateErrorInfo* create = nullptr;
+    if (FAILED(CreateErrorInfo(&create)) || !create) return;
+    const std::wstring text(description.begin(), description.end());
+    create->SetDescription(const_cast<wchar_t*>(text.c_str()));
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info))) && info) {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    create->Release();
+}
+
+void clearErrorInfo() {
+    SetErrorInfo(0, nullptr);
+}
+
+bool takeErrorInfo(std::u16string& description) {
+    IErrorInfo* info = nullptr;
+    // GetErrorInfo hands the object over and empties the thread's slot.
+    if (GetErrorInfo(0, &info) != S_OK || !info) return false;
+    BSTR text = nullptr;
+    description.clear();
+    if (SUCCEEDED(info->GetDescription(&text)) && text)
+        description.assign(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+    SysFreeString(text);
+    info->Release();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text conversion (the same rules as on every system: unpaired surrogates and invalid bytes
+// become U+FFFD, so texts compare equal across builds)
+
+std::string toUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint32_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(s[i + 1]) - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string fromUtf8(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        }
+        int need = 0;
+        uint32_t c = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) { need = 1; c = b & 0x1F; }
+        else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2; c = b & 0x0F;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3; c = b & 0x07;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        bool ok = true;
+        for (int k = 0; k < need; ++k, ++j) {
+            if (j >= s.size()) { ok = false; break; }
+            const auto cb = static_cast<unsigned char>(s[j]);
+            const unsigned char l = k == 0 ? lo : 0x80, h = k == 0 ? hi : 0xBF;
+            if (cb < l || cb > h) { ok = false; break; }
+            c = (c << 6) | (cb & 0x3F);
+        }
+        i = j;
+        if (!ok) {
+            out += u'\uFFFD';
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+void throwComError(HResult h) {
+    std::u16string description;
+    if (takeErrorInfo(description) && !description.empty()) throw ComError(h, toUtf8(description));
+    throw ComError(h, statusText(h));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Apartment and creation
+
+HResult coInitialize() {
+    return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+}
+
+void coUninitialize() {
+    CoUninitialize();
+}
+
+HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, const Guid& iid, void** out) {
+    if (!out) return E_POINTER_;
+    *out = nullptr;
+    // The system sets no error information for a failed creation; a stale one must not pass for it.
+    clearErrorInfo();
+    const HResult h = CoCreateInstance(sys(clsid), sys(outer), clsctx, sys(iid), out);
+    if (succeeded(h) && !*out) return E_NOINTERFACE_;
+    return h;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Class registrations: a class's registry key, HKEY_CLASSES_ROOT\CLSID\{...} (the machine-wide
+// classes, merged with the user's where the system does so). "InprocServer" is the module named by
+// its InprocServer32 subkey; every other key is a value of the class key itself.
+
+namespace {
+
+const char kClassesRoot[] = "HKEY_CLASSES_ROOT\\CLSID\\";
+
+std::wstring classKeyName(const Guid& clsid) {
+    return L"CLSID\\" + toWide(toString(clsid));
+}
+
+// A string value of a key under HKEY_CLASSES_ROOT, environment references expanded; false when absent.
+bool readString(const std::wstring& key, const wchar_t* name, std::wstring& value) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    DWORD type = 0, bytes = 0;
+    bool ok = RegQueryValueExW(k, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+              (type == REG_SZ || type == REG_EXPAND_SZ);
+    std::wstring raw;
+    if (ok) {
+        raw.resize(bytes / sizeof(wchar_t) + 1);
+        ok = RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(raw.data()), &bytes) ==
+             ERROR_SUCCESS;
+        raw.resize(ok ? bytes / sizeof(wchar_t) : 0);
+        while (!raw.empty() && raw.back() == L'\0') raw.pop_back();
+    }
+    RegCloseKey(k);
+    if (!ok) return false;
+    if (type == REG_EXPAND_SZ) {
+        const DWORD n = ExpandEnvironmentStringsW(raw.c_str(), nullptr, 0);
+        std::wstring expanded(n, L'\0');
+        if (n && ExpandEnvironmentStringsW(raw.c_str(), expanded.data(), n) == n) {
+            expanded.resize(n - 1);
+            raw = std::move(expanded);
+        }
+    }
+    value = std::move(raw);
+    return true;
+}
+
+bool isAbsolute(const std::wstring& p) {
+    return (p.size() >= 3 && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/')) ||
+           (p.size() >= 2 && (p[0] == L'\\' || p[0] == L'/') && (p[1] == L'\\' || p[1] == L'/'));
+}
+
+} // namespace
+
+std::string registrationPath(const Guid& clsid) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, classKeyName(clsid).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return {};
+    RegCloseKey(k);
+    return kClassesRoot + toString(clsid);
+}
+
+std::string registrationValue(const Guid& clsid, std::string_view key, bool resolvePath) {
+    try {
+        const std::wstring classKey = classKeyName(clsid);
+        std::wstring module;
+        const bool hasModule = readString(classKey + L"\\InprocServer32", nullptr, module);
+        std::wstring value;
+        if (key == "InprocServer") {
+            if (!hasModule) return {};
+            value = module;
+        } else if (!readString(classKey, toWide(key).c_str(), value)) {
+            return {};
+        }
+        if (value.empty()) return {};
+        // Relative paths are taken from the server module's folder, where its files travel with it.
+        if (resolvePath && !isAbsolute(value) && hasModule) {
+            const size_t slash = module.find_last_of(L"\\/");
+            if (slash != std::wstring::npos) value = module.substr(0, slash + 1) + value;
+        }
+        return fromWide(value.data(), value.size());
+    } catch (...) {
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running-object table
+
+HResult registerActiveObject(IUnknown* object, const Guid& clsid, uint32_t* cookie) {
+    if (!object || !cookie) return E_INVALIDARG_;
+    DWORD c = 0;
+    const HResult h = RegisterActiveObject(sys(object), sys(clsid), ACTIVEOBJECT_STRONG, &c);
+    *cookie = succeeded(h) ? static_cast<uint32_t>(c) : 0;
+    return h;
+}
+
+HResult revokeActiveObject(uint32_t cookie) {
+    return RevokeActiveObject(cookie, nullptr);
+}
+
+HResult getActiveObject(const Guid& clsid, IUnknown** out) {
+    if (!out) return E_POINTER_;
+    *out = nullptr;
+    ::IUnknown* object = nullptr;
+    const HResult h = GetActiveObject(sys(clsid), nullptr, &object);
+    if (failed(h)) return h;
+    if (!object) return MK_E_UNAVAILABLE_;
+    *out = reinterpret_cast<IUnknown*>(object);
+    return h;
+}
+
+} // namespace vk
