@@ -1,0 +1,82 @@
+#include "EffectLabel.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
+
+namespace inspect {
+
+namespace {
+
+// Margin around the text, so the shadow is not cut at the label's edges.
+constexpr int kPad = 2;
+
+QString displayForm(const QString& text)
+{
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\n\r|\r|\n"));
+    QString s = text;
+    s.replace(breaks, QStringLiteral("\n"));
+    return s;
+}
+
+} // namespace
+
+EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent)
+{
+    auto* glow = new QGraphicsDropShadowEffect(this);
+    QColor shadow = palette().color(QPalette::Shadow);
+    shadow.setAlpha(90);
+    glow->setColor(shadow);
+    glow->setBlurRadius(4);
+    glow->setOffset(1, 1);
+    setGraphicsEffect(glow);
+}
+
+void EffectLabel::setText(const QString& text)
+{
+    m_text = text;
+    m_display = displayForm(text);
+    if (m_autoSize) resize(sizeHint());
+    update();
+}
+
+void EffectLabel::setAlignment(Qt::Alignment a)
+{
+    m_alignment = a;
+    update();
+}
+
+void EffectLabel::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on) resize(sizeHint());
+}
+
+QSize EffectLabel::sizeHint() const
+{
+    const QRect r = fontMetrics().boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop,
+                                               m_display);
+    return {r.width() + 2 * kPad, r.height() + 2 * kPad};
+}
+
+void EffectLabel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(rect().adjusted(kPad, kPad, -kPad, -kPad), int(m_alignment | Qt::AlignTop), m_display);
+}
+
+void EffectLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void EffectLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) emit doubleClicked();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+} // namespace inspect

@@ -1,0 +1,262 @@
+#include "ParameterGrid.h"
+
+#include "ParamTable.h"
+#include "ParamTableModel.h"
+
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace inspect {
+
+namespace {
+
+QFont titleFont()
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}
+
+QFont gridFont()
+{
+    QFont f = titleFont();
+    f.setBold(true);
+    return f;
+}
+
+bool isTextColumn(int logicalColumn) { return logicalColumn == product::ParamTable::ParamName; }
+
+// Painted flat in the brush's exact colour: the default style shades title backgrounds.
+class FlatHeader final : public QHeaderView {
+public:
+    explicit FlatHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        if (!rect.isValid() || !model()) return;
+        const QVariant bg = model()->headerData(logicalIndex, Qt::Horizontal, Qt::BackgroundRole);
+        const QVariant fg = model()->headerData(logicalIndex, Qt::Horizontal, Qt::ForegroundRole);
+        const QVariant font = model()->headerData(logicalIndex, Qt::Horizontal, Qt::FontRole);
+        const QString text = model()->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
+
+        painter->save();
+        painter->fillRect(rect, bg.isValid() ? bg.value<QBrush>() : palette().button());
+        // A raised edge like the grid's fixed cells: light above and left, dark below and right.
+        painter->setPen(palette().color(QPalette::Light));
+        painter->drawLine(rect.topLeft(), rect.topRight());
+        painter->drawLine(rect.topLeft(), rect.bottomLeft());
+        painter->setPen(palette().color(QPalette::Dark));
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->setFont(font.isValid() ? font.value<QFont>() : this->font());
+        painter->setPen(fg.isValid() ? fg.value<QBrush>().color() : palette().color(QPalette::ButtonText));
+        painter->setClipRect(rect.adjusted(1, 1, -1, -1));
+        painter->drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignCenter | Qt::TextSingleLine, text);
+        painter->restore();
+    }
+};
+
+} // namespace
+
+// The title looks: none highlighted until the first title click, then the sorting column.
+class GridHeaderModel final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    int sortColumn() const { return m_sortColumn; }
+    void setSortColumn(int column)
+    {
+        m_sortColumn = column;
+        if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal) {
+            const bool sorting = m_sortColumn >= 0 && section == m_sortColumn;
+            switch (role) {
+            case Qt::BackgroundRole:
+                if (m_sortColumn < 0) return {};
+                return QBrush(sorting ? ParameterGrid::sortedTitleColor() : ParameterGrid::otherTitleColor());
+            case Qt::ForegroundRole:
+                return QBrush(sorting ? QColor(Qt::white) : QColor(Qt::black));
+            case Qt::FontRole: {
+                QFont f = titleFont();
+                f.setBold(sorting);
+                return f;
+            }
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+            default:
+                break;
+            }
+        }
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::Alignment(isTextColumn(index.column()) ? Qt::AlignLeft : Qt::AlignRight) |
+                                       Qt::AlignTop);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    int m_sortColumn = -1;
+};
+
+// Paints every data cell itself: background and text colours by selection, the text at fixed
+// offsets in the grid's bold font; then tells the grid that a cell was painted.
+class GridCellDelegate final : public QStyledItemDelegate {
+public:
+    GridCellDelegate(ParameterGrid* grid, QObject* parent) : QStyledItemDelegate(parent), m_grid(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QColor background;
+        if (option.state & QStyle::State_Selected) {
+            background = ParameterGrid::selectedRowColor();
+        } else {
+            background = Qt::white;
+            m_fontColor = Qt::black;
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect r = option.rect;
+        painter->save();
+        painter->setClipRect(r);
+        painter->fillRect(r, background);
+        painter->setFont(option.font);
+        painter->setPen(m_fontColor.isValid() ? m_fontColor : option.palette.color(QPalette::WindowText));
+        if (isTextColumn(index.column()))
+            painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        else
+            painter->drawText(r.adjusted(0, 2, -3, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
+        painter->restore();
+        m_grid->cellPainted();
+    }
+
+private:
+    ParameterGrid* m_grid;
+    // The grid's font colour: left alone by the selected row, set black by every other cell.
+    mutable QColor m_fontColor;
+};
+
+QColor ParameterGrid::sortedTitleColor() { return QColor(0x00, 0x80, 0x00); }
+// The scroll-bar system colour of the classic desktop scheme has no palette role here; a light grey
+// stands in for it.
+QColor ParameterGrid::otherTitleColor() { return QColor(0xC8, 0xC8, 0xC8); }
+QColor ParameterGrid::selectedRowColor() { return QColor(0xE8, 0xFF, 0xE8); }
+
+ParameterGrid::ParameterGrid(QTableView* DBGrid1, product::ParamTable* cds_, const bool* startingUp,
+                             QObject* parent)
+    : QObject(parent), m_view(DBGrid1), m_table(cds_), m_startingUp(startingUp)
+{
+    m_ds = new product::ParamTableModel(cds_, this);
+    m_ds->setObjectName(QStringLiteral("ds"));
+    m_header = new GridHeaderModel(this);
+    m_header->setSourceModel(m_ds);
+
+    auto* header = new FlatHeader(DBGrid1);
+    header->setFont(titleFont());
+    DBGrid1->setHorizontalHeader(header);
+    DBGrid1->setModel(m_header);
+    m_delegate = new GridCellDelegate(this, this);
+    DBGrid1->setItemDelegate(m_delegate);
+
+    DBGrid1->setFont(gridFont());
+    DBGrid1->setToolTip(QStringLiteral("Double Click for Details"));
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont()).height() + 4);
+    DBGrid1->setShowGrid(true);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSortingEnabled(false);
+    DBGrid1->setWordWrap(false);
+    DBGrid1->setTextElideMode(Qt::ElideNone);
+
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(true);
+    header->setHighlightSections(false);
+    header->setSortIndicatorShown(false);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setMinimumSectionSize(1);
+    for (int i = 0; i < 3 && i < header->count(); ++i) header->resizeSection(i, kDesignWidths[i]);
+
+    // QHeaderView emits no click for a release that ends a resize or a move of a column.
+    connect(header, &QHeaderView::sectionClicked, this, &ParameterGrid::DBGrid1TitleClick);
+
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_syncing || !current.isValid()) return;
+                if (current.row() != m_table->recNo()) m_table->setRecNo(current.row());
+            });
+    connect(cds_, &product::ParamTable::currentChanged, this, &ParameterGrid::syncViewToTable);
+    connect(m_header, &QAbstractItemModel::modelReset, this, &ParameterGrid::syncViewToTable);
+    syncViewToTable();
+}
+
+ParameterGrid::~ParameterGrid() = default;
+
+int ParameterGrid::sortColumn() const { return m_header->sortColumn(); }
+
+void ParameterGrid::DBGrid1TitleClick(int column)
+{
+    if (column < 0 || column >= product::ParamTable::FieldCount) return;
+    m_table->setIndexFieldNames(product::ParamTable::fieldName(product::ParamTable::Field(column)));
+    m_table->first();
+    m_header->setSortColumn(column);
+    syncViewToTable();
+}
+
+void ParameterGrid::syncViewToTable()
+{
+    if (!m_view || m_syncing) return;
+    m_syncing = true;
+    QItemSelectionModel* sel = m_view->selectionModel();
+    const int rec = m_table->recNo();
+    if (rec < 0 || rec >= m_header->rowCount()) {
+        sel->clear();
+    } else {
+        const int column = sel->currentIndex().isValid() ? sel->currentIndex().column() : 0;
+        const QModelIndex idx = m_header->index(rec, column);
+        if (sel->currentIndex() != idx || !sel->isRowSelected(rec, {}))
+            sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_view->scrollTo(idx);
+    }
+    m_syncing = false;
+}
+
+void ParameterGrid::cellPainted()
+{
+    if (!m_startingUp || !*m_startingUp || m_widthsQueued || !m_view) return;
+    const QHeaderView* header = m_view->horizontalHeader();
+    bool differs = false;
+    for (int pos = 0; pos < 3 && pos < header->count(); ++pos)
+        differs |= header->sectionSize(header->logicalIndex(pos)) != kStartWidths[pos];
+    if (!differs) return;
+    // Resizing from inside the paint pass would schedule another one at once; do it right after.
+    m_widthsQueued = true;
+    QMetaObject::invokeMethod(this, &ParameterGrid::applyStartWidths, Qt::QueuedConnection);
+}
+
+void ParameterGrid::applyStartWidths()
+{
+    m_widthsQueued = false;
+    if (!m_view) return;
+    QHeaderView* header = m_view->horizontalHeader();
+    for (int pos = 0; pos < 3 && pos < header->count(); ++pos) {
+        const int logical = header->logicalIndex(pos);
+        if (header->sectionSize(logical) != kStartWidths[pos]) header->resizeSection(logical, kStartWidths[pos]);
+    }
+}
+
+} // namespace inspect
