@@ -124,8 +124,9 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
         const int32_t count = vk::call(exts, &talvo::IParameters::Count);
         for (int32_t n = 0; n < count; ++n) {
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(exts, n);
+            const QString name = qs(vk::call(info, &talvo::IParameterInfo::Name));
             if (n > 0) ext += QLatin1Char('\n');
-            ext += formatInt(n) + QLatin1Char(',') + qs(vk::call(info, &talvo::IParameterInfo::Name));
+            ext += formatInt(n) + QLatin1Char(',') + name;
         }
     } catch (...) {
         setTextAtStart(view.memo2, ext);
