@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,36 +35,46 @@ namespace {
 // catalogue can hold thousands of libraries, so the sort keys of a list's items are kept beside
 // the list. Any change made to the list by other means marks the keys stale; they are then
 // rebuilt once from the items.
+//
+// The C locale's sort keys ignore the case setting of the collator, so there the keys are the
+// case-folded texts, compared by code point as the C collation compares.
 
 class SortIndex : public QObject {
     Q_OBJECT
 public:
-    explicit SortIndex(QComboBox* list) : QObject(list), m_list(list)
-    {
-        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    }
+    explicit SortIndex(QComboBox* list) : QObject(list), m_list(list) {}
 
     void insert(const QString& item)
     {
         if (m_model != m_list->model()) watch(m_list->model());
-        if (m_stale || m_collator.locale() != QLocale()) rebuild();
-        QCollatorSortKey key = m_collator.sortKey(item);
-        auto place = std::upper_bound(m_keys.begin(), m_keys.end(), key,
-                                      [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
-                                          return a.compare(b) < 0;
-                                      });
-        const int row = static_cast<int>(place - m_keys.begin());
+        if (m_stale || !m_collator || m_collator->locale() != QLocale()) rebuild();
+        const int row = m_plain ? place(m_plainKeys, item.toCaseFolded()) : place(m_keys, m_collator->sortKey(item));
         m_inserting = true;
         m_list->insertItem(row, item);
         m_inserting = false;
-        if (m_list->count() != static_cast<int>(m_keys.size()) + 1) {
-            m_stale = true; // the list refused the item or changed on its own
-            return;
-        }
-        m_keys.insert(place, std::move(key));
+        if (m_list->count() != keyCount() + 1) m_stale = true; // the list refused the item or changed on its own
+        else if (m_plain) m_plainKeys.insert(m_plainKeys.begin() + row, item.toCaseFolded());
+        else m_keys.insert(m_keys.begin() + row, m_collator->sortKey(item));
     }
 
 private:
+    // After every equal key, so equal texts keep the order they came in.
+    static int place(const std::vector<QCollatorSortKey>& keys, const QCollatorSortKey& key)
+    {
+        const auto at = std::upper_bound(keys.begin(), keys.end(), key,
+                                         [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
+                                             return a.compare(b) < 0;
+                                         });
+        return static_cast<int>(at - keys.begin());
+    }
+    static int place(const std::vector<QString>& keys, const QString& key)
+    {
+        const auto at = std::upper_bound(keys.begin(), keys.end(), key,
+                                         [](const QString& a, const QString& b) { return a.compare(b) < 0; });
+        return static_cast<int>(at - keys.begin());
+    }
+    int keyCount() const { return static_cast<int>(m_plain ? m_plainKeys.size() : m_keys.size()); }
+
     void watch(QAbstractItemModel* model)
     {
         if (m_model) disconnect(m_model, nullptr, this, nullptr);
@@ -79,26 +90,36 @@ private:
         connect(model, &QAbstractItemModel::modelReset, this, stale);
         connect(model, &QAbstractItemModel::layoutChanged, this, stale);
         connect(model, &QAbstractItemModel::dataChanged, this, stale);
-        connect(model, &QObject::destroyed, this, [this] { m_model = nullptr; m_stale = true; });
+        connect(model, &QObject::destroyed, this, [this] {
+            m_model = nullptr;
+            m_stale = true;
+        });
     }
 
     void rebuild()
     {
-        if (m_collator.locale() != QLocale()) {
-            m_collator = QCollator(QLocale());
-            m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+        if (!m_collator || m_collator->locale() != QLocale()) {
+            m_collator.emplace(QLocale());
+            m_collator->setCaseSensitivity(Qt::CaseInsensitive);
+            m_plain = m_collator->locale().language() == QLocale::C;
         }
         m_keys.clear();
+        m_plainKeys.clear();
         const int n = m_list->count();
-        m_keys.reserve(static_cast<size_t>(n));
-        for (int row = 0; row < n; ++row) m_keys.push_back(m_collator.sortKey(m_list->itemText(row)));
+        for (int row = 0; row < n; ++row) {
+            const QString text = m_list->itemText(row);
+            if (m_plain) m_plainKeys.push_back(text.toCaseFolded());
+            else m_keys.push_back(m_collator->sortKey(text));
+        }
         m_stale = false;
     }
 
     QComboBox* m_list;
     QAbstractItemModel* m_model = nullptr;
-    QCollator m_collator;
+    std::optional<QCollator> m_collator;
+    bool m_plain = false;
     std::vector<QCollatorSortKey> m_keys;
+    std::vector<QString> m_plainKeys;
     bool m_stale = true;
     bool m_inserting = false;
 };
