@@ -15,6 +15,19 @@
 namespace sim {
 
 // ---------------------------------------------------------------------------------------------
+// Fault rules (see Platform::addFault); also part of a catalogue, so a library file can carry them.
+
+struct FaultRule {
+    std::string op;          // operation as in Call::op; "*" matches any
+    std::string object;      // "" matches any object
+    vk::HResult status = vk::E_FAIL_;
+    std::u16string description; // set as error information when it fires ("" sets none)
+    uint64_t after = 0;      // let this many matching calls succeed first
+    int64_t times = -1;      // fire this many times, -1: always
+    uint64_t seq = 0;        // when not 0: fire only for the call with this sequence number
+};
+
+// ---------------------------------------------------------------------------------------------
 // Fixtures: plain data describing a catalogue. Texts are UTF-16 so tests can hold any code unit.
 
 struct DetailSpec {
@@ -73,6 +86,7 @@ struct EntrySpec {
 
 struct CatalogSpec {
     std::vector<EntrySpec> entries;
+    std::vector<FaultRule> faults; // installed when the platform is created
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -81,6 +95,7 @@ struct CatalogSpec {
 struct LoadResult {
     std::optional<EntrySpec> entry; // set when the file was read
     std::string error;              // otherwise: "<file>: <place>: <problem>"
+    std::vector<FaultRule> faults;  // the file's "faults", when it was read
 };
 
 // Reads one library file. Never throws; a malformed file gives an error naming file, place, problem.
@@ -99,16 +114,6 @@ struct Call {
     std::string argument;  // the argument as text ("3", "\"name\"", "" when none)
     std::string object;    // the object's name: entry/library/product/parameter name, UTF-8 ("" for root objects)
     bool failed = false;   // this call was made to fail by a fault rule
-};
-
-struct FaultRule {
-    std::string op;          // operation as in Call::op; "*" matches any
-    std::string object;      // "" matches any object
-    vk::HResult status = vk::E_FAIL_;
-    std::u16string description; // set as error information when it fires ("" sets none)
-    uint64_t after = 0;      // let this many matching calls succeed first
-    int64_t times = -1;      // fire this many times, -1: always
-    uint64_t seq = 0;        // when not 0: fire only for the call with this sequence number
 };
 
 class Platform;
@@ -157,7 +162,14 @@ private:
 
 // The platform behind the server module (the class registration's "LibraryFolder"); tests that
 // create the tool's connection through a class registration can reach its log and faults here.
+// The module keeps one platform per library folder, made at its first CreateInstance; this gives
+// the one of the folder registered now, or null while the module is not loaded or has made none.
+// Works from the test executable too: the module is found with dlopen(RTLD_NOLOAD) through the
+// class registration.
 std::shared_ptr<Platform> modulePlatform();
+// Platform::liveObjects() as counted inside the server module (its objects are counted there),
+// -1 while the module is not loaded.
+int64_t moduleLiveObjects();
 
 // A demo catalogue in memory with a few of everything, for tests that need "some" catalogue.
 CatalogSpec demoCatalogSpec();
