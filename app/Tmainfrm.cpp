@@ -1,0 +1,413 @@
+#include "Tmainfrm.h"
+
+#include "Anchors.h"
+#include "Dialogs.h"
+#include "FileVersion.h"
+#include "Fonts.h"
+#include "SkinManager.h"
+#include "TCore2.h"
+#include "TSplash.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+Tmainfrm* mainfrm = nullptr;
+
+namespace {
+
+Tmainfrm::CoreFactory& coreFactory()
+{
+    static Tmainfrm::CoreFactory factory;
+    return factory;
+}
+
+int slidePauseMs = 20;
+
+const QString SkinSteam = QStringLiteral("Steam (internal)");
+const QString SkinWlm = QStringLiteral("WLM (internal)");
+const QString SkinPulsar = QStringLiteral("Pulsar (internal)");
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect box, const QFont& font,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    label->setAlignment(align);
+    if (box.height() <= 0) box.setHeight(QFontMetrics(font).height() + 1);
+    if (box.width() <= 0) box.setWidth(QFontMetrics(font).horizontalAdvance(text) + 2);
+    label->setGeometry(box);
+    return label;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, QRect box, const QFont& font)
+{
+    auto* edit = new QLineEdit(text, parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
+    edit->setFont(font);
+    edit->setGeometry(box);
+    return edit;
+}
+
+QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, QRect box)
+{
+    auto* edit = new QPlainTextEdit(text, parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setGeometry(box);
+    return edit;
+}
+
+QComboBox* makeList(QWidget* parent, const char* name, QRect box, int visibleItems)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setEditable(false);
+    combo->setMaxVisibleItems(visibleItems);
+    combo->setGeometry(box);
+    return combo;
+}
+
+} // namespace
+
+void Tmainfrm::setCoreFactory(CoreFactory factory) { coreFactory() = std::move(factory); }
+void Tmainfrm::setSlidePause(int milliseconds) { slidePauseMs = std::max(0, milliseconds); }
+int Tmainfrm::slidePause() { return slidePauseMs; }
+
+QString Tmainfrm::makerAddress() { return QStringLiteral("https://www.mirel.example/"); }
+
+Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent)
+{
+    if (!mainfrm) mainfrm = this;
+    setObjectName(QStringLiteral("mainfrm"));
+    setWindowTitle(DesignCaption);
+    setFont(vk::fonts::sansSerif(11));
+    resize(842, 655);
+    buildControls();
+
+    m_tmr_resizer = new QTimer(this);
+    m_tmr_resizer->setObjectName(QStringLiteral("tmr_resizer"));
+    m_tmr_resizer->setInterval(1000);
+    connect(m_tmr_resizer, &QTimer::timeout, this, [this] { dialogs::guarded([this] { tmr_resizerTimer(); }); });
+
+    // The frame itself is the window manager's; this only names the component of the form.
+    m_sSkinProvider1 = new QObject(this);
+    m_sSkinProvider1->setObjectName(QStringLiteral("sSkinProvider1"));
+
+    m_sknmgr1 = new SkinManager(this);
+    m_sknmgr1->setObjectName(QStringLiteral("sknmgr1"));
+    m_sknmgr1->setHueOffset(0);
+    m_sknmgr1->setSaturation(0);
+    m_sknmgr1->setSkinName(SkinPulsar);
+    // Attached after the start skin, so the colour adjustment first runs on a skin change.
+    connect(m_sknmgr1, &SkinManager::afterChange, this, [this] { dialogs::guarded([this] { sknMgr1AfterChange(); }); });
+
+    dialogs::guarded([this] { FormCreate(); });
+
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+Tmainfrm::~Tmainfrm()
+{
+    dialogs::guarded([this] { FormDestroy(); });
+}
+
+void Tmainfrm::buildControls()
+{
+    const QFont base = font();
+    QFont bold = base;
+    bold.setBold(true);
+    QFont heading = vk::fonts::comic(13);
+    heading.setBold(true);
+    QFont tiny = vk::fonts::sansSerif(6);
+    QFont figures = vk::fonts::arial(13);
+    QFont chip = vk::fonts::arial(12);
+    chip.setBold(true);
+
+    m_Image1 = new QLabel(this);
+    m_Image1->setObjectName(QStringLiteral("Image1"));
+    m_Image1->setGeometry(16, 8, 290, 131);
+    m_Image1->setPixmap(QPixmap(QStringLiteral(":/veskor/veskor.jpg")));
+    m_Image1->installEventFilter(this);
+
+    makeLabel(this, "Label9", QStringLiteral("LibraryTitle:"), {9, 143, 0, 0}, heading);
+    makeLabel(this, "tVersion", QStringLiteral("tVersion"), {94, 147, 100, 0}, tiny);
+    // Right-aligned labels keep their right edge as their text changes.
+    makeLabel(this, "tSampFreq", QStringLiteral("Sampling Freq"), {200, 147, 110, 0}, base,
+              Qt::AlignRight | Qt::AlignVCenter);
+    m_cmbLibraries = makeList(this, "cmbLibraries", {8, 163, 305, 22}, 50);
+
+    makeLabel(this, "Label4", QStringLiteral("ManID"), {9, 188, 0, 0}, base);
+    makeLabel(this, "Label3", QStringLiteral("LibID"), {89, 188, 0, 0}, base);
+    makeLabel(this, "Label5", QStringLiteral("Lib Name"), {181, 188, 0, 0}, base);
+    m_ed_manid = makeEdit(this, "ed_manid", {}, {8, 201, 57, 22}, base);
+    m_ed_libid = makeEdit(this, "ed_libid", {}, {88, 201, 57, 22}, base);
+    m_ed_ = makeEdit(this, "ed_", {}, {180, 201, 133, 22}, base);
+
+    makeLabel(this, "Label10", QStringLiteral("Product"), {9, 230, 0, 0}, base);
+    makeLabel(this, "lbl_ProdID", QStringLiteral("ProductID: XX"), {129, 230, 180, 0}, base,
+              Qt::AlignRight | Qt::AlignVCenter);
+    m_cmbProducts = makeList(this, "cmbProducts", {8, 243, 305, 22}, 30);
+
+    makeLabel(this, "Label6", QStringLiteral("MAX OUTPUT"), {8, 269, 0, 0}, base);
+    makeLabel(this, "Label7", QStringLiteral("MAX GAIN"), {96, 269, 0, 0}, base);
+    makeLabel(this, "lbl_Hybrid", QStringLiteral("HYBRID"), {168, 269, 145, 0}, base);
+    m_tMaxOutput = makeEdit(this, "tMaxOutput", QStringLiteral("MaxOutput"), {8, 283, 73, 24}, figures);
+    m_tMaxGain = makeEdit(this, "tMaxGain", QStringLiteral("MaxGain"), {96, 283, 65, 24}, figures);
+    m_tHybrid = makeEdit(this, "tHybrid", QStringLiteral("Hybrid"), {167, 283, 145, 23}, chip);
+
+    makeLabel(this, "Label2", QStringLiteral("EXTParameters"), {9, 320, 0, 0}, bold);
+    m_memo2 = makeTextBox(this, "memo2", QStringLiteral("memo2"), {8, 339, 305, 260});
+
+    m_Label11 = makeLabel(this, "Label11", QStringLiteral("www.mirel.example"), {16, 602, 284, 42},
+                          vk::fonts::arial(37), Qt::AlignLeft | Qt::AlignVCenter);
+    m_Label11->setForegroundRole(QPalette::Link);
+    m_Label11->setCursor(Qt::PointingHandCursor);
+    m_Label11->setToolTip(QStringLiteral("Visit Mirel on the web"));
+    m_Label11->installEventFilter(this);
+
+    makeLabel(this, "Label1", QStringLiteral("INTParameters"), {329, 6, 0, 0}, bold);
+    m_DBGrid1 = new QTableView(this);
+    m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    m_DBGrid1->setGeometry(324, 26, 276, 573);
+    connect(m_DBGrid1, &QTableView::doubleClicked, this, [this] { dialogs::guarded([this] { DBGrid1DblClick(); }); });
+
+    m_Button2 = new QPushButton(ShowCaption, this);
+    m_Button2->setObjectName(QStringLiteral("Button2"));
+    m_Button2->setGeometry(329, 609, 276, 33);
+    m_Button2->setCursor(Qt::PointingHandCursor);
+    connect(m_Button2, &QPushButton::clicked, this, [this] { dialogs::guarded([this] { Button2Click(); }); });
+
+    // The laid-out box reaches 7 pixels past the client area; keep its right side (and its scroll
+    // bar) inside the window.
+    m_lstParameters = makeTextBox(this, "lstParameters", {}, {616, 24, 842 - 8 - 616, 617});
+
+    connect(m_cmbLibraries, &QComboBox::activated, this, [this] { dialogs::guarded([this] { cmbLibrariesChange(); }); });
+    connect(m_cmbProducts, &QComboBox::activated, this, [this] { dialogs::guarded([this] { cmbProductsChange(); }); });
+
+    m_anchors = std::make_unique<vk::Anchors>(this);
+    m_anchors->add(m_Label11, vk::Anchors::Left | vk::Anchors::Bottom);
+    m_anchors->add(m_DBGrid1, vk::Anchors::Left | vk::Anchors::Top | vk::Anchors::Bottom);
+    m_anchors->add(m_Button2, vk::Anchors::Left | vk::Anchors::Bottom);
+    m_anchors->add(m_lstParameters, vk::Anchors::Left | vk::Anchors::Top | vk::Anchors::Right | vk::Anchors::Bottom);
+
+    QWidget* order[] = {m_lstParameters, m_cmbLibraries, m_cmbProducts, m_DBGrid1, m_ed_, m_ed_libid,
+                        m_ed_manid, m_tMaxGain, m_tMaxOutput, m_tHybrid, m_Button2, m_memo2};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+TSplash* Tmainfrm::splash() const { return Splash; }
+
+int Tmainfrm::outerWidth() const { return frameGeometry().width(); }
+int Tmainfrm::outerHeight() const { return frameGeometry().height(); }
+
+void Tmainfrm::setOuterWidth(int width)
+{
+    resize(width - (frameGeometry().width() - geometry().width()), geometry().height());
+}
+
+void Tmainfrm::setOuterHeight(int height)
+{
+    resize(geometry().width(), height - (frameGeometry().height() - geometry().height()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void Tmainfrm::FormCreate()
+{
+    m_startingUp = true;
+
+    if (!Splash) Splash = new TSplash;
+    Splash->setProgress(0);
+    Splash->centre();
+    Splash->show();
+    QCoreApplication::processEvents();
+
+    setWindowTitle(windowTitle() + QStringLiteral(" Vers: ") + ReadFileVersion());
+
+    try {
+        m_core = coreFactory() ? coreFactory()() : std::make_unique<talvo::TCore2>();
+    } catch (...) {
+        m_core.reset();
+    }
+    if (!m_core) {
+        dialogs::showMessage(QStringLiteral("Fatal Error in creating Talvo or Programmer."));
+        // Without a connection there is no catalogue to read.
+        return;
+    }
+    runCatalogueScan();
+}
+
+void Tmainfrm::runCatalogueScan()
+{
+    // Until the catalogue scan is wired in: the first catalogue request makes the connection.
+    auto catalog = m_core->Catalog();
+}
+
+QString Tmainfrm::ReadFileVersion()
+{
+    const QByteArray info = vk::readVersionInfo(vk::runningExecutable());
+    if (info.isEmpty()) {
+        dialogs::showMessage(QStringLiteral("No FileVersionInfo found"));
+        return {};
+    }
+    return vk::queryVersionString(info, u"040904E4", u"FileVersion").value_or(QString());
+}
+
+void Tmainfrm::FormShow()
+{
+    if (Splash) Splash->hide();
+    m_tmr_resizer->start();
+    Button2Click();
+}
+
+void Tmainfrm::FormResize()
+{
+    if (outerHeight() <= LeastHeight) setOuterHeight(LeastHeight);
+    if (outerWidth() <= ClosedWidth) setOuterWidth(ClosedWidth);
+    const int width = outerWidth();
+    if (width <= OffersShowUpTo) m_Button2->setText(ShowCaption);
+    else if (width >= OffersHideFrom) m_Button2->setText(HideCaption);
+}
+
+void Tmainfrm::Button2Click()
+{
+    setCursor(Qt::WaitCursor);
+    const auto stepTo = [this](int width) {
+        const int from = outerWidth();
+        setOuterWidth(width);
+        if (m_slideObserver) m_slideObserver(from, width);
+        // Other handlers, a second click on Button2 included, may run here.
+        QCoreApplication::processEvents();
+    };
+    if (outerWidth() > OffersShowUpTo) {
+        for (;;) {
+            const int w = outerWidth();
+            const int step = (w - ClosedWidth) / 4;
+            stepTo(w - (step == 0 ? 1 : step));
+            if (outerWidth() <= ClosedWidth) {
+                setOuterWidth(ClosedWidth);
+                break;
+            }
+            if (slidePauseMs > 0) QThread::msleep(ulong(slidePauseMs));
+        }
+        m_Button2->setText(ShowCaption);
+    } else {
+        for (;;) {
+            const int w = outerWidth();
+            const int step = (OpenWidth - w) / 4;
+            stepTo(w + (step == 0 ? 1 : step));
+            if (outerWidth() >= OpenWidth) {
+                setOuterWidth(OpenWidth);
+                break;
+            }
+            if (slidePauseMs > 0) QThread::msleep(ulong(slidePauseMs));
+        }
+        m_Button2->setText(HideCaption);
+    }
+    unsetCursor();
+}
+
+void Tmainfrm::Image1DblClick()
+{
+    const QString name = m_sknmgr1->skinName();
+    if (name == SkinPulsar) m_sknmgr1->setSkinName(SkinWlm);
+    else if (name == SkinWlm) m_sknmgr1->setSkinName(SkinSteam);
+    else if (name == SkinSteam) m_sknmgr1->setSkinName(SkinPulsar);
+}
+
+void Tmainfrm::sknMgr1AfterChange()
+{
+    const QString name = m_sknmgr1->skinName();
+    int hue, saturation;
+    if (name == SkinWlm) hue = 270, saturation = -35;
+    else if (name == SkinSteam) hue = 0, saturation = 0;
+    else if (name == SkinPulsar) hue = 270, saturation = -35;
+    else return;
+    m_sknmgr1->setAnimated(false);
+    m_sknmgr1->setHueOffset(hue);
+    m_sknmgr1->setSaturation(saturation);
+    m_sknmgr1->setAnimated(true);
+}
+
+void Tmainfrm::Label11Click()
+{
+    // Whether a browser opened is not reported.
+    QDesktopServices::openUrl(QUrl(makerAddress()));
+}
+
+void Tmainfrm::tmr_resizerTimer()
+{
+    m_startingUp = false;
+    m_tmr_resizer->stop();
+}
+
+void Tmainfrm::FormClose(QCloseEvent* event)
+{
+    // Closing frees the window; the program ends with it.
+    setAttribute(Qt::WA_DeleteOnClose);
+    event->accept();
+}
+
+void Tmainfrm::FormDestroy()
+{
+    if (mainfrm == this) mainfrm = nullptr;
+}
+
+void Tmainfrm::cmbLibrariesChange() {}
+void Tmainfrm::cmbProductsChange() {}
+void Tmainfrm::FillParameters() {}
+void Tmainfrm::DBGrid1DblClick() {}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+void Tmainfrm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A window restored by the window manager is not being shown anew.
+    if (!event->spontaneous()) dialogs::guarded([this] { FormShow(); });
+}
+
+void Tmainfrm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_anchors->apply();
+    dialogs::guarded([this] { FormResize(); });
+}
+
+void Tmainfrm::closeEvent(QCloseEvent* event)
+{
+    dialogs::guarded([this, event] { FormClose(event); });
+}
+
+bool Tmainfrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_Image1 && event->type() == QEvent::MouseButtonDblClick) {
+        dialogs::guarded([this] { Image1DblClick(); });
+        return true;
+    }
+    if (watched == m_Label11 && event->type() == QEvent::MouseButtonRelease
+        && m_Label11->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        dialogs::guarded([this] { Label11Click(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

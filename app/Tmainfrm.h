@@ -1,0 +1,135 @@
+// The tool's one working window: library and product lists, identifier and platform fields,
+// the parameter grid, the text areas and the sliding panel. Its handlers only wire; what the
+// lists, fields and grid show is filled by the catalogue, product and inspection code.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTimer;
+class SkinManager;
+class TSplash;
+
+namespace talvo {
+class TCore2;
+}
+
+namespace vk {
+class Anchors;
+}
+
+class Tmainfrm final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Tmainfrm)
+
+public:
+    // Makes the connection component; tests replace it to fail or to count.
+    using CoreFactory = std::function<std::unique_ptr<talvo::TCore2>()>;
+    static void setCoreFactory(CoreFactory factory);
+    // The pause between slide steps in milliseconds (tests use 0).
+    static void setSlidePause(int milliseconds);
+    static int slidePause();
+
+    explicit Tmainfrm(QWidget* parent = nullptr);
+    ~Tmainfrm() override;
+
+    // Size limits, caption hysteresis and slide geometry work on outer sizes, frame included.
+    static constexpr int LeastHeight = 550;
+    static constexpr int ClosedWidth = 625;
+    static constexpr int OpenWidth = 910;
+    static constexpr int OffersShowUpTo = 626;
+    static constexpr int OffersHideFrom = 630;
+    static inline const QString DesignCaption = QStringLiteral("Int&Ext Parameters for Mirel Product Libraries :: ");
+    static inline const QString ShowCaption = QStringLiteral("Show Data as CSV ----->");
+    static inline const QString HideCaption = QStringLiteral("<----- Hide CSV Data");
+
+    int outerWidth() const;
+    int outerHeight() const;
+    void setOuterWidth(int width);
+    void setOuterHeight(int height);
+
+    bool StartingUp() const { return m_startingUp; }
+    talvo::TCore2* core() const { return m_core.get(); }
+    TSplash* splash() const;
+    SkinManager* skinManager() const { return m_sknmgr1; }
+    QObject* skinProvider() const { return m_sSkinProvider1; }
+    QTimer* resizer() const { return m_tmr_resizer; }
+
+    QComboBox* cmbLibraries() const { return m_cmbLibraries; }
+    QComboBox* cmbProducts() const { return m_cmbProducts; }
+    QTableView* DBGrid1() const { return m_DBGrid1; }
+    QPushButton* Button2() const { return m_Button2; }
+    QPlainTextEdit* memo2() const { return m_memo2; }
+    QPlainTextEdit* lstParameters() const { return m_lstParameters; }
+
+    // The file version text of the running executable, or empty.
+    QString ReadFileVersion();
+
+    // Called at each width step of a slide, with the outer width before and after the step.
+    void setSlideObserver(std::function<void(int from, int to)> observer) { m_slideObserver = std::move(observer); }
+
+    static QString makerAddress();
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void Button2Click();
+    void Image1DblClick();
+    void sknMgr1AfterChange();
+    void Label11Click();
+    void tmr_resizerTimer();
+    void FormDestroy();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void FormClose(QCloseEvent* event);
+    // Filled by the catalogue scan.
+    void runCatalogueScan();
+    // Filled by library and product selection and the parameter grid.
+    void cmbLibrariesChange();
+    void cmbProductsChange();
+    void FillParameters();
+    void DBGrid1DblClick();
+
+    bool m_startingUp = false;
+    std::unique_ptr<talvo::TCore2> m_core;
+    std::unique_ptr<vk::Anchors> m_anchors;
+    std::function<void(int, int)> m_slideObserver;
+
+    SkinManager* m_sknmgr1 = nullptr;
+    QObject* m_sSkinProvider1 = nullptr;
+    QTimer* m_tmr_resizer = nullptr;
+
+    QLabel* m_Image1 = nullptr;
+    QComboBox* m_cmbLibraries = nullptr;
+    QComboBox* m_cmbProducts = nullptr;
+    QLineEdit* m_ed_manid = nullptr;
+    QLineEdit* m_ed_libid = nullptr;
+    QLineEdit* m_ed_ = nullptr;
+    QLineEdit* m_tMaxOutput = nullptr;
+    QLineEdit* m_tMaxGain = nullptr;
+    QLineEdit* m_tHybrid = nullptr;
+    QPlainTextEdit* m_memo2 = nullptr;
+    QLabel* m_Label11 = nullptr;
+    QTableView* m_DBGrid1 = nullptr;
+    QPushButton* m_Button2 = nullptr;
+    QPlainTextEdit* m_lstParameters = nullptr;
+};
+
+// The application's main window while it exists.
+extern Tmainfrm* mainfrm;
