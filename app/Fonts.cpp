@@ -24,18 +24,24 @@ QFont sansSerif(int pixelHeight)
                 pixelHeight);
 }
 
-QFont arial(int pixelHeight)
+QFont arial(int pixelHeight, bool condensed)
 {
-    return make({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed"),
-                 QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")},
-                pixelHeight);
+    QFont f = make({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans"),
+                    QStringLiteral("Sans Serif")},
+                   pixelHeight);
+    if (condensed) f.setStretch(QFont::Condensed);
+    return f;
 }
 
 QFont comic(int pixelHeight)
 {
-    return make({QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief"), QStringLiteral("DejaVu Sans"),
-                 QStringLiteral("Sans Serif")},
-                pixelHeight);
+    // The common stand-ins run wider than the original; the condensed cut keeps headings in
+    // their laid-out room.
+    QFont f = make({QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief"), QStringLiteral("DejaVu Sans"),
+                    QStringLiteral("Sans Serif")},
+                   pixelHeight);
+    f.setStretch(QFont::Condensed);
+    return f;
 }
 
 } // namespace vk::fonts

@@ -8,8 +8,8 @@ namespace vk::fonts {
 
 // The dialog font of the layout.
 QFont sansSerif(int pixelHeight);
-// The narrow sans font used for the figures and the link.
-QFont arial(int pixelHeight);
+// The plain sans font of the figures and the link; condensed where a large text has little room.
+QFont arial(int pixelHeight, bool condensed = false);
 // The informal heading font.
 QFont comic(int pixelHeight);
 

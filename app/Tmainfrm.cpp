@@ -136,8 +136,8 @@ void Tmainfrm::buildControls()
     QFont heading = vk::fonts::comic(13);
     heading.setBold(true);
     QFont tiny = vk::fonts::sansSerif(6);
-    QFont figures = vk::fonts::arial(13);
-    QFont chip = vk::fonts::arial(12);
+    QFont figures = vk::fonts::arial(13, true);
+    QFont chip = vk::fonts::arial(12, true);
     chip.setBold(true);
 
     m_Image1 = new QLabel(this);
@@ -175,8 +175,8 @@ void Tmainfrm::buildControls()
     makeLabel(this, "Label2", QStringLiteral("EXTParameters"), {9, 320, 0, 0}, bold);
     m_memo2 = makeTextBox(this, "memo2", QStringLiteral("memo2"), {8, 339, 305, 260});
 
-    m_Label11 = makeLabel(this, "Label11", QStringLiteral("www.mirel.example"), {16, 602, 284, 42},
-                          vk::fonts::arial(37), Qt::AlignLeft | Qt::AlignVCenter);
+    m_Label11 = makeLabel(this, "Label11", QStringLiteral("mirel.example"), {16, 602, 284, 42},
+                          vk::fonts::arial(37, true), Qt::AlignLeft | Qt::AlignVCenter);
     m_Label11->setForegroundRole(QPalette::Link);
     m_Label11->setCursor(Qt::PointingHandCursor);
     m_Label11->setToolTip(QStringLiteral("Visit Mirel on the web"));
