@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
+#include <QList>
 
 using talvo::ICatalog;
 using talvo::ICatalogEntry;
@@ -48,32 +48,27 @@ public:
     {
         if (m_model != m_list->model()) watch(m_list->model());
         if (m_stale || !m_collator || m_collator->locale() != QLocale()) rebuild();
-        const int row = m_plain ? place(m_plainKeys, item.toCaseFolded()) : place(m_keys, m_collator->sortKey(item));
-        m_inserting = true;
-        m_list->insertItem(row, item);
-        m_inserting = false;
-        if (m_list->count() != keyCount() + 1) m_stale = true; // the list refused the item or changed on its own
-        else if (m_plain) m_plainKeys.insert(m_plainKeys.begin() + row, item.toCaseFolded());
-        else m_keys.insert(m_keys.begin() + row, m_collator->sortKey(item));
+        if (m_plain) insertWith(m_plainKeys, item.toCaseFolded(), item);
+        else insertWith(m_keys, m_collator->sortKey(item), item);
     }
 
 private:
-    // After every equal key, so equal texts keep the order they came in.
-    static int place(const std::vector<QCollatorSortKey>& keys, const QCollatorSortKey& key)
+    // Keys are held in QLists, which move their (relocatable) elements as a block on insertion.
+    template <class Keys, class Key> void insertWith(Keys& keys, Key key, const QString& item)
     {
-        const auto at = std::upper_bound(keys.begin(), keys.end(), key,
-                                         [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
-                                             return a.compare(b) < 0;
-                                         });
-        return static_cast<int>(at - keys.begin());
+        // After every equal key, so equal texts keep the order they came in.
+        const auto at = std::upper_bound(keys.cbegin(), keys.cend(), key,
+                                         [](const Key& a, const Key& b) { return a.compare(b) < 0; });
+        const int row = static_cast<int>(at - keys.cbegin());
+        m_inserting = true;
+        m_list->insertItem(row, item);
+        m_inserting = false;
+        if (m_list->count() != keys.size() + 1) {
+            m_stale = true; // the list refused the item or changed on its own
+            return;
+        }
+        keys.insert(row, std::move(key));
     }
-    static int place(const std::vector<QString>& keys, const QString& key)
-    {
-        const auto at = std::upper_bound(keys.begin(), keys.end(), key,
-                                         [](const QString& a, const QString& b) { return a.compare(b) < 0; });
-        return static_cast<int>(at - keys.begin());
-    }
-    int keyCount() const { return static_cast<int>(m_plain ? m_plainKeys.size() : m_keys.size()); }
 
     void watch(QAbstractItemModel* model)
     {
@@ -108,8 +103,8 @@ private:
         const int n = m_list->count();
         for (int row = 0; row < n; ++row) {
             const QString text = m_list->itemText(row);
-            if (m_plain) m_plainKeys.push_back(text.toCaseFolded());
-            else m_keys.push_back(m_collator->sortKey(text));
+            if (m_plain) m_plainKeys.append(text.toCaseFolded());
+            else m_keys.append(m_collator->sortKey(text));
         }
         m_stale = false;
     }
@@ -118,8 +113,8 @@ private:
     QAbstractItemModel* m_model = nullptr;
     std::optional<QCollator> m_collator;
     bool m_plain = false;
-    std::vector<QCollatorSortKey> m_keys;
-    std::vector<QString> m_plainKeys;
+    QList<QCollatorSortKey> m_keys;
+    QList<QString> m_plainKeys;
     bool m_stale = true;
     bool m_inserting = false;
 };
@@ -306,9 +301,10 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
                     const Pair pair = pairOf(library);
                     const auto found = pairCounts.find(pair);
                     const int32_t count = found == pairCounts.end() ? 0 : found->second;
-                    if (count != 1)
-                        item = u"(" + decimal(pair.first) + u"/" + decimal(pair.second) + u"=" + decimal(count) +
-                               u") ";
+                    if (count != 1) {
+                        item.append(u"(").append(decimal(pair.first)).append(u"/").append(decimal(pair.second));
+                        item.append(u"=").append(decimal(count)).append(u") ");
+                    }
                 }
                 item += vk::call(entryAt(core, i), &ICatalogEntry::Caption);
                 item += u" - ";
@@ -349,7 +345,6 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const Libra
                               QStringLiteral("RovQuad"), 255);
         if (!typed) return;
         unlock(m_lib, *typed);
-        typed.reset();
     }
     if (productCount(m_lib) == 0) {
         dialogs::showMessage(QStringLiteral("DLL Unlock failed"));
@@ -372,7 +367,8 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const Libra
                 auto position = vk::VariantHolder::fromInt(i);
                 const vk::ComPtr<IProduct> product =
                     vk::call(vk::call(m_lib, &ILibrary::Products), &IProducts::Item, position.get());
-                const std::u16string entry = u"(" + decimal(i) + u") : " + vk::call(product, &IProduct::Name);
+                std::u16string entry(u"(");
+                entry.append(decimal(i)).append(u") : ").append(vk::call(product, &IProduct::Name));
                 products->addItem(fromWide(entry));
             }
         } catch (...) {
