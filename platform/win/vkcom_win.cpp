@@ -4,7 +4,9 @@
 // interfaces hold only pure virtual methods in the system's order and calling convention, so every
 // value crosses this boundary by a plain reinterpret_cast.
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
