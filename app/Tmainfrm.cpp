@@ -261,9 +261,11 @@ void Tmainfrm::runCatalogueScan()
     auto catalog = m_core->Catalog();
 }
 
-QString Tmainfrm::ReadFileVersion()
+QString Tmainfrm::ReadFileVersion() { return ReadFileVersion(vk::runningExecutable()); }
+
+QString Tmainfrm::ReadFileVersion(const QString& executable)
 {
-    const QByteArray info = vk::readVersionInfo(vk::runningExecutable());
+    const QByteArray info = vk::readVersionInfo(executable);
     if (info.isEmpty()) {
         dialogs::showMessage(QStringLiteral("No FileVersionInfo found"));
         return {};

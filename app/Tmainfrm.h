@@ -72,6 +72,8 @@ public:
 
     // The file version text of the running executable, or empty.
     QString ReadFileVersion();
+    // The same for another executable (tests point it at altered copies).
+    QString ReadFileVersion(const QString& executable);
 
     // Called at each width step of a slide, with the outer width before and after the step.
     void setSlideObserver(std::function<void(int from, int to)> observer) { m_slideObserver = std::move(observer); }
