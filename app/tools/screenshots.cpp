@@ -49,6 +49,8 @@ int main(int argc, char** argv)
     w->DBGrid1()->setColumnWidth(1, 142);
     w->DBGrid1()->setColumnWidth(2, 60);
     w->lstParameters()->setPlainText(csv);
+    QApplication::processEvents();
+    w->grab().save(folder + QStringLiteral("/mainwindow-closed.png"));
     w->Button2Click(); // open, so the text shows too
 
     // The skins as the user meets them: the start skin, then two double clicks on the picture.
