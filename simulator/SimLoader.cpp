@@ -275,17 +275,39 @@ void checkNesting(const std::string& text) {
     }
 }
 
+// The parser's message quotes what it last read, which may be any bytes: keep the message plain text.
+std::string printable(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            out += '<';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+            out += '>';
+        }
+    }
+    return out;
+}
+
 json parseJson(const std::string& text) {
     try {
         return json::parse(text);
     } catch (const json::parse_error& e) {
         // "[json.exception.parse_error.101] parse error at line 3, column 7: syntax error ..."
-        std::string what = e.what();
+        const std::string what = printable(e.what());
         const size_t lineAt = what.find("at line ");
         const size_t colon = lineAt == std::string::npos ? std::string::npos : what.find(": ", lineAt);
         if (colon != std::string::npos) bad(what.substr(lineAt + 3, colon - lineAt - 3), "not valid JSON: " + what.substr(colon + 2));
         const size_t close = what.find("] ");
         bad("byte " + std::to_string(e.byte), "not valid JSON: " + (close == std::string::npos ? what : what.substr(close + 2)));
+    } catch (const json::exception& e) {
+        // Numbers beyond the range of a double end the parse without a position.
+        const std::string what = printable(e.what());
+        const size_t close = what.find("] ");
+        bad("value", close == std::string::npos ? what : what.substr(close + 2));
     }
 }
 
