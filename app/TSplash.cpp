@@ -10,7 +10,9 @@
 TSplash* Splash = nullptr;
 
 TSplash::TSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    // A plain borderless window, not a splash-screen type kept on top: the message boxes of the
+    // start-up must come up over it.
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("Splash"));
     setFont(vk::fonts::sansSerif(11));
