@@ -181,9 +181,12 @@ std::u16string_view wideView(const QString& text)
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
 }
 
+// A catalogue that grows or shrinks during a pass can give values outside the gauge's range; they
+// are held at its ends (the bar would ignore them).
 void setGauge(const ScanView& view, int value)
 {
-    view.ProgressBar1->setValue(value);
+    QProgressBar* gauge = view.ProgressBar1;
+    gauge->setValue(std::clamp(value, gauge->minimum(), gauge->maximum()));
     QCoreApplication::processEvents();
 }
 
@@ -253,9 +256,8 @@ QString libraryKey(const QString& item)
 void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::function<void()>& createParameterTable,
                    const std::function<void()>& cmbLibrariesChange)
 {
-    // Range pass. The largest identifiers once sized a dense pair table; pairs are now counted
-    // sparsely, but the identifiers are still read here, so a library whose identifiers cannot be
-    // read ends the scan at the same point.
+    // Range pass. Only the duplicate pass counts pairs, but the identifiers are read here too: a
+    // library whose identifiers cannot be read ends the scan in this pass, before any counting.
     {
         const int32_t n = catalogCount(core);
         for (int32_t i = 0; i < n; ++i) {

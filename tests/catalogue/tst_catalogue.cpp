@@ -5,6 +5,7 @@
 #include "Call.h"
 #include "Dialogs.h"
 #include "SimPlatform.h"
+#include "SimRegistration.h"
 #include "TCore2.h"
 
 #include <QComboBox>
@@ -92,9 +93,8 @@ int inputBoxes()
 // The tool's side of a scan and a selection: the splash gauge and status, the library and product
 // lists, the library fields and m_lib, with the callbacks counted.
 struct Rig {
-    explicit Rig(CatalogSpec spec) : platform(sim::Platform::create(std::move(spec)))
+    explicit Rig(CatalogSpec spec) : running(std::move(spec)), platform(running.platform())
     {
-        registration = platform->registerRunning();
         gauge.setRange(0, 100);
         gauge.reset(); // every value the scan sets shows as a change
         status.setText(QStringLiteral("Analysing Installed Talvo Components..."));
@@ -132,8 +132,8 @@ struct Rig {
         return m_lib ? vk::call(m_lib, &talvo::ILibrary::Name) : std::u16string(u"<none>");
     }
 
+    simtest::RunningPlatform running;
     std::shared_ptr<sim::Platform> platform;
-    sim::Platform::Registration registration;
     talvo::TCore2 core;
     QProgressBar gauge;
     QLabel status;
@@ -159,6 +159,8 @@ private slots:
         dialogs::testing::enable();
     }
     void init() { dialogs::testing::clear(); }
+    // Every platform reference the scan and the selection took has been given back.
+    void cleanup() { QCOMPARE(sim::Platform::liveObjects(), int64_t(0)); }
 
     void gaugeValue_data();
     void gaugeValue();
