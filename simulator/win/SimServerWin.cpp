@@ -14,24 +14,6 @@
 // The module's own entry (SimModule.cpp); exported under that name only through this wrapper.
 extern "C" vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid, const vk::Guid& iid, void** out);
 
-namespace sim {
-
-namespace detail {
-std::shared_ptr<Platform> (*g_ownModulePlatform)() = nullptr;
-int64_t (*g_ownModuleLiveObjects)() = nullptr;
-} // namespace detail
-
-// Inside the module the hooks are always set; outside it there is no platform to reach.
-std::shared_ptr<Platform> modulePlatform() {
-    return detail::g_ownModulePlatform ? detail::g_ownModulePlatform() : nullptr;
-}
-
-int64_t moduleLiveObjects() {
-    return detail::g_ownModuleLiveObjects ? detail::g_ownModuleLiveObjects() : -1;
-}
-
-} // namespace sim
-
 namespace {
 
 std::atomic<int32_t> g_created{0};

@@ -91,8 +91,8 @@ void walkParameter(int depth, const ComPtr<IParameter>& parameter, bool details)
         return real(vk::call(scale, &IValueScale::ToReal, min)) + " " + real(vk::call(scale, &IValueScale::ToReal, def)) +
                " " + real(vk::call(scale, &IValueScale::ToReal, max));
     });
-    // Value texts of the list kinds, a bounded run from the minimum.
-    if (kind == 1 || kind == 3) {
+    // Value texts of the kinds that show them, a bounded run from the minimum.
+    if (kind == 1 || kind == 3 || kind == 4) {
         field(depth, "Texts", [&] {
             ComPtr<IValueTexts> texts = vk::call(detail, &IParameterDetail::Texts);
             std::string all;
