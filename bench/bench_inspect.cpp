@@ -1,0 +1,258 @@
+// Details window: the whole double click (hand-over, build, show) against the same platform calls
+// in a bare loop plus one bulk fill of a list widget with the final entries.
+// Grid sort: a title click on a shown 8,192-row grid against a bare stable sort and model reset
+// under an equal view.
+#include "Call.h"
+#include "ParamTable.h"
+#include "ParameterGrid.h"
+#include "Pidx.h"
+#include "SimPlatform.h"
+#include "frm_details.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <random>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kRuns = 7;
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeMs(const std::function<void()>& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+void report(const char* name, int size, double tool, double floor)
+{
+    std::printf("BENCH\t%s\t%d\t%.3f\t%.3f\n", name, size, tool, floor);
+    std::fflush(stdout);
+}
+
+struct DetailScene {
+    std::shared_ptr<sim::Platform> platform;
+    vk::ComPtr<talvo::IProduct> product;
+    product::ParamTable table;
+    product::PidxTable pidx;
+    QLineEdit ed;
+    QWidget mainWindow;
+
+    DetailScene(int kind, int values)
+    {
+        sim::DetailSpec d;
+        d.kind = kind;
+        d.min = 0;
+        d.max = values - 1;
+        d.defaultValue = values / 2;
+        d.units = u"dB";
+        d.scale = 0.25;
+        d.offset = -12;
+        if (kind == 3)
+            for (int v = 0; v < values; ++v)
+                d.texts.push_back((v % 7 == 0 ? u"Off"_s : u"Setting %1"_s.arg(v)).toStdU16String());
+        sim::ParameterSpec p;
+        p.name = u"Gain";
+        p.paramId = 1;
+        p.detail = d;
+        sim::ProductSpec ps;
+        ps.name = u"P";
+        ps.mapName = u"MAP";
+        ps.intParameters.push_back(p);
+        sim::LibrarySpec lib;
+        lib.name = u"Bench";
+        lib.products.push_back(ps);
+        sim::EntrySpec e;
+        e.name = u"bench";
+        e.library = lib;
+        sim::CatalogSpec spec;
+        spec.entries.push_back(e);
+        platform = sim::Platform::create(spec);
+        auto core = platform->newCore();
+        auto catalog = vk::call(core, &talvo::ICore::Catalog);
+        auto zero = vk::VariantHolder::fromInt(0);
+        auto entry = vk::call(catalog, &talvo::ICatalog::Item, zero.get());
+        auto library = vk::call(entry, &talvo::ICatalogEntry::Library);
+        auto products = vk::call(library, &talvo::ILibrary::Products);
+        product = vk::call(products, &talvo::IProducts::Item, zero.get());
+        table.append({0, u"Gain"_s, 1});
+        table.first();
+        pidx.set(1, 0);
+        ed.setText(u"Bench"_s);
+        mainWindow.resize(800, 600);
+    }
+
+    // The platform calls the build makes, in the same order, with nothing done with the results.
+    void bareCalls(int kind)
+    {
+        using D = talvo::IParameterDetail;
+        (void)vk::call(product, &talvo::IProduct::MapName);
+        auto params = vk::call(product, &talvo::IProduct::IntParameters);
+        vk::VariantHolder index = *pidx.cell(1);
+        auto parameter = vk::call(params, &talvo::IParameters::Item, index.get());
+        auto d = parameter.query<D>();
+        for (int i = 0; i < (kind == 1 ? 3 : 5); ++i) (void)vk::call(d, &D::Kind);
+        (void)vk::call(d, &D::Units);
+        auto convert = [&](int32_t v) {
+            if (kind == 1) {
+                (void)vk::call(vk::call(d, &D::Scale), &talvo::IValueScale::ToReal, v);
+            } else {
+                (void)vk::call(vk::call(d, &D::Texts), &talvo::IValueTexts::Text, v);
+            }
+        };
+        for (auto op : {&D::Min, &D::Max, &D::Default}) {
+            (void)vk::call(d, op);
+            convert(vk::call(d, op));
+        }
+        const int32_t n = vk::call(d, &D::Min);
+        const int32_t x = vk::call(d, &D::Max);
+        for (int64_t v = n; v <= x; ++v) {
+            convert(int32_t(v));
+            if (kind != 1) convert(int32_t(v));
+        }
+    }
+};
+
+void benchDetails(int kind, int values)
+{
+    std::vector<double> tool, floor;
+    for (int run = 0; run < kRuns; ++run) {
+        DetailScene scene(kind, values);
+        QCoreApplication::processEvents();
+        tool.push_back(timeMs([&] {
+            inspect::DBGrid1DblClick(scene.product, scene.table, scene.pidx, &scene.ed, &scene.mainWindow);
+        }));
+        QStringList entries;
+        for (int i = 0; i < inspect::frm_details_->ListBox1->count(); ++i)
+            entries << inspect::frm_details_->ListBox1->item(i)->text();
+        inspect::frm_details_->close();
+        QCoreApplication::processEvents();
+
+        // A platform of its own, so both start from an empty call log.
+        DetailScene bare(kind, values);
+        QCoreApplication::processEvents();
+        floor.push_back(timeMs([&] {
+            QCoreApplication::processEvents();
+            bare.bareCalls(kind);
+            auto* list = new QListWidget;
+            list->setUniformItemSizes(true);
+            list->resize(169, 401);
+            list->addItems(entries);
+            list->show();
+            QCoreApplication::processEvents();
+            delete list;
+        }));
+    }
+    report(kind == 1 ? "details kind 1" : "details kind 3", values, median(tool), median(floor));
+}
+
+// A plain model over a vector of rows, for the floor of the sort.
+class BareModel final : public QAbstractTableModel {
+public:
+    std::vector<product::ParamTable::Row> rows;
+    void reset(const std::function<void()>& change)
+    {
+        beginResetModel();
+        change();
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& = {}) const override { return int(rows.size()); }
+    int columnCount(const QModelIndex& = {}) const override { return 3; }
+    QVariant data(const QModelIndex& i, int role) const override
+    {
+        if (role != Qt::DisplayRole) return {};
+        const auto& r = rows[size_t(i.row())];
+        switch (i.column()) {
+        case 0: return QString::number(r.AsListed);
+        case 1: return r.ParamName;
+        default: return QString::number(r.IntParamId);
+        }
+    }
+};
+
+bool lessBy(int column, const product::ParamTable::Row& a, const product::ParamTable::Row& b)
+{
+    if (column == 0) return a.AsListed < b.AsListed;
+    if (column == 2) return a.IntParamId < b.IntParamId;
+    return a.ParamName.compare(b.ParamName, Qt::CaseInsensitive) < 0;
+}
+
+void benchGridSort()
+{
+    constexpr int kRows = 8192;
+    std::mt19937 rng(42);
+    std::vector<product::ParamTable::Row> rows;
+    for (int i = 0; i < kRows; ++i)
+        rows.push_back({i, u"Param_%1_%2"_s.arg(rng() % 100000).arg(i), int32_t(rng() % 1025)});
+
+    product::ParamTable table;
+    table.appendRows(rows);
+    table.first();
+    bool startingUp = false;
+    QTableView view;
+    inspect::ParameterGrid grid(&view, &table, &startingUp);
+    view.resize(276, 573);
+    view.show();
+
+    BareModel bare;
+    bare.rows = rows;
+    QTableView bareView;
+    bareView.setModel(&bare);
+    bareView.resize(276, 573);
+    bareView.show();
+    QCoreApplication::processEvents();
+
+    const char* names[3] = {"grid sort AsListed", "grid sort Param Name", "grid sort ParamID"};
+    for (int column = 0; column < 3; ++column) {
+        std::vector<double> tool, floor;
+        const int other = (column + 1) % 3;
+        for (int run = 0; run < kRuns; ++run) {
+            grid.DBGrid1TitleClick(other);
+            QCoreApplication::processEvents();
+            tool.push_back(timeMs([&] {
+                grid.DBGrid1TitleClick(column);
+                QCoreApplication::processEvents();
+            }));
+            bare.reset([&] { std::stable_sort(bare.rows.begin(), bare.rows.end(),
+                                              [&](const auto& a, const auto& b) { return lessBy(other, a, b); }); });
+            QCoreApplication::processEvents();
+            floor.push_back(timeMs([&] {
+                bare.reset([&] { std::stable_sort(bare.rows.begin(), bare.rows.end(),
+                                                  [&](const auto& a, const auto& b) { return lessBy(column, a, b); }); });
+                QCoreApplication::processEvents();
+            }));
+        }
+        report(names[column], kRows, median(tool), median(floor));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    for (int kind : {1, 3})
+        for (int values : {256, 4096, 65536}) benchDetails(kind, values);
+    benchGridSort();
+    return 0;
+}
