@@ -14,8 +14,10 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QStringList>
+#include <QStringBuilder>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <exception>
 
 namespace inspect {
@@ -158,9 +160,10 @@ void Tfrm_details_::FormCreate()
     auto minV = [&] { return num(vk::call(d, &IParameterDetail::Min)); };
     auto maxV = [&] { return num(vk::call(d, &IParameterDetail::Max)); };
     auto defV = [&] { return num(vk::call(d, &IParameterDetail::Default)); };
+    const QLocale locale; // the user's settings, read once per window
     auto real = [&](int32_t raw) {
         auto scale = vk::call(d, &IParameterDetail::Scale);
-        return product::formatReal(vk::call(scale, &talvo::IValueScale::ToReal, raw));
+        return product::formatReal(vk::call(scale, &talvo::IValueScale::ToReal, raw), locale);
     };
     auto text = [&](int32_t raw) {
         auto texts = vk::call(d, &IParameterDetail::Texts);
@@ -197,6 +200,7 @@ void Tfrm_details_::FormCreate()
     auto forEachValue = [&](auto&& add) {
         const int64_t n = vk::call(d, &IParameterDetail::Min);
         const int64_t x = vk::call(d, &IParameterDetail::Max);
+        if (x >= n) entries.reserve(entries.size() + std::min(x - n + 1, kMaxValueEntries + 1));
         int64_t listed = 0;
         for (int64_t v = n; v <= x; ++v) {
             if (listed == kMaxValueEntries) {
@@ -218,7 +222,7 @@ void Tfrm_details_::FormCreate()
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Max)) + u' ' + U + u')';
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Default)) + u' ' + U + u')';
-        forEachValue([&](int32_t v) { entries.append(num(v) + QStringLiteral(": ") + real(v) + u' ' + U); });
+        forEachValue([&](int32_t v) { entries.append(num(v) % u": " % real(v) % u' ' % U); });
     } else if (kind() == 2) {
         D += crlf + QStringLiteral("MIN = ") + minV() + U;
         D += crlf + QStringLiteral("MAX = ") + maxV() + U;
@@ -232,10 +236,10 @@ void Tfrm_details_::FormCreate()
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Default)) + U + u')';
         forEachValue([&](int32_t v) {
-            if (text(v) == QStringLiteral("Off"))
-                entries.append(num(v) + QStringLiteral(": ") + text(v));
+            if (text(v) == u"Off")
+                entries.append(num(v) % u": " % text(v));
             else
-                entries.append(num(v) + QStringLiteral(": ") + text(v) + u' ' + U);
+                entries.append(num(v) % u": " % text(v) % u' ' % U);
         });
     }
 
