@@ -71,6 +71,7 @@ struct Platform::Impl {
     std::vector<FaultState> faults;
     std::vector<Call> calls;
     uint64_t seq = 0;
+    bool logging = true;
 
     // Logs the call and applies the fault rules: the status of the fault that fired, or nothing.
     std::optional<vk::HResult> enter(std::string op, std::string argument, const std::string& object) {
@@ -93,7 +94,7 @@ struct Platform::Impl {
             result = r.status;
             break;
         }
-        calls.push_back(std::move(call));
+        if (logging) calls.push_back(std::move(call));
         return result;
     }
 
@@ -771,6 +772,8 @@ void Platform::clearFaults() { m_impl->faults.clear(); }
 const std::vector<Call>& Platform::calls() const { return m_impl->calls; }
 
 void Platform::clearCalls() { m_impl->calls.clear(); }
+
+void Platform::setCallLog(bool on) { m_impl->logging = on; }
 
 size_t Platform::count(const std::string& op, const std::string& object) const {
     size_t n = 0;

@@ -146,6 +146,9 @@ public:
     void clearFaults();
     const std::vector<Call>& calls() const;
     void clearCalls();
+    // Off: calls are still numbered and faults still apply, but nothing is recorded (for long
+    // runs and benchmarks, where the log would only grow). On at creation.
+    void setCallLog(bool on);
     // How many calls of this operation (and object, when given) are in the log.
     size_t count(const std::string& op, const std::string& object = {}) const;
     // Objects alive now (for leak checks in tests).

@@ -363,6 +363,14 @@ private slots:
         QVERIFY(!calls[0].failed);
         QVERIFY(calls[1].failed);
         QCOMPARE(calls[1].seq, calls[0].seq + 1);
+
+        // With the log off, calls are still counted for faults by sequence number.
+        m_platform->setCallLog(false);
+        m_platform->addFault({"*", "", vk::E_FAIL_, u"by seq", 0, -1, calls[1].seq + 2});
+        QCOMPARE(scale->ToReal(1, &r), vk::S_OK_);
+        QCOMPARE(scale->ToReal(1, &r), vk::E_FAIL_);
+        QCOMPARE(m_platform->calls().size(), size_t(2));
+        m_platform->setCallLog(true);
     }
 
     void callLogOfAWalk() {
