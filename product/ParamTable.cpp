@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <utility>
 
 namespace product {
@@ -14,59 +15,44 @@ const std::array<QString, ParamTable::FieldCount>& names() {
     return n;
 }
 
-// Ascending on one field. Names compare without regard to case, then by case so that the order is
-// total; rows equal in the key keep the order they were stored in (the sort is stable).
-bool lessBy(ParamTable::Field f, const ParamTable::Row& a, const ParamTable::Row& b) {
-    switch (f) {
-    case ParamTable::AsListed:
-        return a.AsListed < b.AsListed;
-    case ParamTable::IntParamId:
-        return a.IntParamId < b.IntParamId;
-    case ParamTable::ParamName: {
-        const int c = a.ParamName.compare(b.ParamName, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.ParamName < b.ParamName;
-    }
-    case ParamTable::FieldCount:
-        break;
-    }
-    return false;
-}
-
 } // namespace
 
 struct ParamTable::Impl {
     std::vector<Row> rows;
-    // Insertion stamp of each row, parallel to rows: keeps ties stable across re-orderings.
-    std::vector<uint64_t> stamps;
-    uint64_t nextStamp = 0;
     QString indexName = QStringLiteral("aslisted");
     Field index = AsListed;
     int recNo = -1;
 
-    // Sorts rows (and stamps) by the index; returns the new place of the row at place `track`.
+    // Sorts the rows ascending by the index field and returns the new place of the row at `track`.
+    // The sort is stable: rows equal in the key keep their order. Names compare without regard to
+    // case, through keys folded once per sort rather than folding at every comparison.
     int sort(int track) {
         const size_t n = rows.size();
         std::vector<uint32_t> order(n);
-        for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
-        auto less = [&](uint32_t a, uint32_t b) {
-            if (lessBy(index, rows[a], rows[b])) return true;
-            if (lessBy(index, rows[b], rows[a])) return false;
-            return stamps[a] < stamps[b];
-        };
-        if (std::is_sorted(order.begin(), order.end(), less)) return track;
-        std::sort(order.begin(), order.end(), less);
-        std::vector<Row> sortedRows;
-        std::vector<uint64_t> sortedStamps;
-        sortedRows.reserve(n);
-        sortedStamps.reserve(n);
-        int moved = -1;
-        for (size_t i = 0; i < n; ++i) {
-            if (static_cast<int>(order[i]) == track) moved = static_cast<int>(i);
-            sortedRows.push_back(std::move(rows[order[i]]));
-            sortedStamps.push_back(stamps[order[i]]);
+        std::iota(order.begin(), order.end(), 0u);
+        if (index == ParamName) {
+            std::vector<QString> keys;
+            keys.reserve(n);
+            for (const Row& r : rows) keys.push_back(r.ParamName.toCaseFolded());
+            return permute(order, track, [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
         }
-        rows = std::move(sortedRows);
-        stamps = std::move(sortedStamps);
+        std::vector<int32_t> keys;
+        keys.reserve(n);
+        for (const Row& r : rows) keys.push_back(index == AsListed ? r.AsListed : r.IntParamId);
+        return permute(order, track, [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+    }
+
+    template <class Less> int permute(std::vector<uint32_t>& order, int track, Less less) {
+        if (std::is_sorted(order.begin(), order.end(), less)) return track;
+        std::stable_sort(order.begin(), order.end(), less);
+        std::vector<Row> sorted;
+        sorted.reserve(rows.size());
+        int moved = -1;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (static_cast<int>(order[i]) == track) moved = static_cast<int>(i);
+            sorted.push_back(std::move(rows[order[i]]));
+        }
+        rows = std::move(sorted);
         return moved;
     }
 };
@@ -106,7 +92,6 @@ ParamTable::Field ParamTable::indexField() const { return m_d->index; }
 void ParamTable::emptyDataSet() {
     emit aboutToReset();
     m_d->rows.clear();
-    m_d->stamps.clear();
     m_d->recNo = -1;
     emit reset();
     emit currentChanged(-1);
@@ -116,11 +101,9 @@ void ParamTable::appendRows(std::vector<Row> rows) {
     if (rows.empty()) return;
     emit aboutToReset();
     m_d->rows.reserve(m_d->rows.size() + rows.size());
-    m_d->stamps.reserve(m_d->rows.size() + rows.size());
     for (Row& r : rows) {
         r.ParamName = cutName(r.ParamName);
         m_d->rows.push_back(std::move(r));
-        m_d->stamps.push_back(m_d->nextStamp++);
     }
     // As after storing a record, the last one stored is the current one.
     m_d->recNo = m_d->sort(static_cast<int>(m_d->rows.size()) - 1);
