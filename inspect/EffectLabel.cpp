@@ -53,10 +53,18 @@ void EffectLabel::setAutoSize(bool on)
     if (on) resize(sizeHint());
 }
 
+void EffectLabel::setWrapWidth(int width)
+{
+    m_wrapWidth = width;
+    if (m_autoSize) resize(sizeHint());
+    update();
+}
+
 QSize EffectLabel::sizeHint() const
 {
-    const QRect r = fontMetrics().boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop,
-                                               m_display);
+    const int limit = m_wrapWidth > 0 ? m_wrapWidth - 2 * kPad : 100000;
+    const QRect r = fontMetrics().boundingRect(QRect(0, 0, limit, 100000),
+                                               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_display);
     return {r.width() + 2 * kPad, r.height() + 2 * kPad};
 }
 
@@ -64,7 +72,8 @@ void EffectLabel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect().adjusted(kPad, kPad, -kPad, -kPad), int(m_alignment | Qt::AlignTop), m_display);
+    p.drawText(rect().adjusted(kPad, kPad, -kPad, -kPad), int(m_alignment | Qt::AlignTop | Qt::TextWordWrap),
+               m_display);
 }
 
 void EffectLabel::mouseReleaseEvent(QMouseEvent* event)

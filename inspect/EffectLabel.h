@@ -22,6 +22,8 @@ public:
     void setAlignment(Qt::Alignment a);
     // When on, the label takes the size of its text at each change.
     void setAutoSize(bool on);
+    // Lines longer than this (in pixels, 0: no limit) wrap at word boundaries when drawn.
+    void setWrapWidth(int width);
 
     QString displayText() const { return m_display; }
     QSize sizeHint() const override;
@@ -40,6 +42,7 @@ private:
     QString m_display;
     Qt::Alignment m_alignment = Qt::AlignLeft;
     bool m_autoSize = false;
+    int m_wrapWidth = 0;
 };
 
 } // namespace inspect

@@ -104,6 +104,8 @@ Tfrm_details_::Tfrm_details_(QWidget* centreOver)
     lbl_details->setObjectName(QStringLiteral("lbl_details"));
     lbl_details->setAlignment(Qt::AlignLeft);
     lbl_details->move(8, 6);
+    // Long texts wrap before the list instead of running under it.
+    lbl_details->setWrapWidth(168 - 8 - 4);
     lbl_details->setAutoSize(true);
     lbl_details->setText(QStringLiteral("lbl_details"));
 
