@@ -1,6 +1,5 @@
 #include "EffectLabel.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -24,13 +23,6 @@ QString displayForm(const QString& text)
 
 EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent)
 {
-    auto* glow = new QGraphicsDropShadowEffect(this);
-    QColor shadow = palette().color(QPalette::Shadow);
-    shadow.setAlpha(90);
-    glow->setColor(shadow);
-    glow->setBlurRadius(4);
-    glow->setOffset(1, 1);
-    setGraphicsEffect(glow);
 }
 
 void EffectLabel::setText(const QString& text)
@@ -70,10 +62,17 @@ QSize EffectLabel::sizeHint() const
 
 void EffectLabel::paintEvent(QPaintEvent*)
 {
+    // A soft shadow: the text once more, one pixel down and right, in a faint shade of the palette's
+    // shadow colour. Drawn directly, as a blur effect would cost more than the rest of the window.
     QPainter p(this);
+    const QRect r = rect().adjusted(kPad, kPad, -kPad, -kPad);
+    const int flags = int(m_alignment | Qt::AlignTop | Qt::TextWordWrap);
+    QColor shadow = palette().color(QPalette::Shadow);
+    shadow.setAlpha(60);
+    p.setPen(shadow);
+    p.drawText(r.translated(1, 1), flags, m_display);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect().adjusted(kPad, kPad, -kPad, -kPad), int(m_alignment | Qt::AlignTop | Qt::TextWordWrap),
-               m_display);
+    p.drawText(r, flags, m_display);
 }
 
 void EffectLabel::mouseReleaseEvent(QMouseEvent* event)

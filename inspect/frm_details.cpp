@@ -167,10 +167,11 @@ void Tfrm_details_::FormCreate()
         auto scale = vk::call(d, &IParameterDetail::Scale);
         return product::formatReal(vk::call(scale, &talvo::IValueScale::ToReal, raw), locale);
     };
-    auto text = [&](int32_t raw) {
+    auto wideText = [&](int32_t raw) {
         auto texts = vk::call(d, &IParameterDetail::Texts);
-        return qs(vk::call(texts, &talvo::IValueTexts::Text, raw));
+        return vk::call(texts, &talvo::IValueTexts::Text, raw);
     };
+    auto text = [&](int32_t raw) { return qs(wideText(raw)); };
 
     QString D = sp.ParameterName + QStringLiteral(" Parameter Details") + u'\n' + u'\r';
     QString typeText;
@@ -238,7 +239,7 @@ void Tfrm_details_::FormCreate()
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Default)) + U + u')';
         forEachValue([&](int32_t v) {
-            if (text(v) == u"Off")
+            if (wideText(v) == u"Off")
                 entries.append(num(v) % u": " % text(v));
             else
                 entries.append(num(v) % u": " % text(v) % u' ' % U);
