@@ -31,7 +31,7 @@ fi
 
 build=${BUILD_DIR:-$here/build}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESKOR_BUILD_TESTS=OFF
-cmake --build "$build" -j"$jobs" --target veskor
+cmake --build "$build" -j"$jobs" --target veskor talvosim
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/bin/veskor"
 fi
@@ -42,9 +42,9 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   sleep 4
   # The demo catalogue reports its unopenable and duplicate libraries at start-up: answer those boxes.
   for _ in $(seq 10); do
-    box=$(xdotool search --name "^Veskor\$" 2>/dev/null | head -n 1) || true
+    box=$(xdotool search --onlyvisible --name "^Veskor\$" 2>/dev/null | head -n 1) || true
     [ -n "$box" ] || break
-    xdotool windowactivate --sync "$box" key Return 2>/dev/null || true
+    xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
     sleep 1
   done
   sleep 2

@@ -8,6 +8,13 @@
 #include "TCore2.h"
 #include "TSplash.h"
 
+#include "LibraryCatalogue.h"
+#include "ParamTable.h"
+#include "ParameterGrid.h"
+#include "Pidx.h"
+#include "ProductView.h"
+#include "frm_details.h"
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -126,6 +133,10 @@ Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent)
 Tmainfrm::~Tmainfrm()
 {
     dialogs::guarded([this] { FormDestroy(); });
+    // The grid and its model refer to the table: they go first.
+    delete m_grid;
+    m_DBGrid1->setModel(nullptr);
+    m_cds_.reset();
 }
 
 void Tmainfrm::buildControls()
@@ -257,8 +268,29 @@ void Tmainfrm::FormCreate()
 
 void Tmainfrm::runCatalogueScan()
 {
-    // Until the catalogue scan is wired in: the first catalogue request makes the connection.
-    auto catalog = m_core->Catalog();
+    catalogue::scanCatalogue(*m_core, {Splash->ProgressBar1(), Splash->Label1(), m_cmbLibraries},
+                             [this] { createParameterTable(); }, [this] { cmbLibrariesChange(); });
+}
+
+void Tmainfrm::createParameterTable()
+{
+    m_cds_ = std::make_unique<product::ParamTable>();
+    m_grid = new inspect::ParameterGrid(m_DBGrid1, m_cds_.get(), &m_startingUp, this);
+}
+
+product::ProductView Tmainfrm::productView() const
+{
+    product::ProductView view;
+    view.lbl_ProdID = findChild<QLabel*>(QStringLiteral("lbl_ProdID"));
+    view.lstParameters = m_lstParameters;
+    view.memo2 = m_memo2;
+    view.tVersion = findChild<QLabel*>(QStringLiteral("tVersion"));
+    view.tHybrid = m_tHybrid;
+    view.lbl_Hybrid = findChild<QLabel*>(QStringLiteral("lbl_Hybrid"));
+    view.tSampFreq = findChild<QLabel*>(QStringLiteral("tSampFreq"));
+    view.tMaxGain = m_tMaxGain;
+    view.tMaxOutput = m_tMaxOutput;
+    return view;
 }
 
 QString Tmainfrm::ReadFileVersion() { return ReadFileVersion(vk::runningExecutable()); }
@@ -373,10 +405,30 @@ void Tmainfrm::FormDestroy()
     if (mainfrm == this) mainfrm = nullptr;
 }
 
-void Tmainfrm::cmbLibrariesChange() {}
-void Tmainfrm::cmbProductsChange() {}
-void Tmainfrm::FillParameters() {}
-void Tmainfrm::DBGrid1DblClick() {}
+void Tmainfrm::cmbLibrariesChange()
+{
+    if (!m_core) return;
+    catalogue::selectLibrary(*m_core, m_lib, {m_cmbLibraries, m_ed_libid, m_ed_manid, m_ed_, m_cmbProducts},
+                             [this] { cmbProductsChange(); });
+}
+
+void Tmainfrm::cmbProductsChange()
+{
+    if (!m_cds_) return;
+    product::selectProduct(m_cmbProducts->currentIndex(), m_lib, m_prod, *m_cds_, product::Pidx, productView());
+}
+
+void Tmainfrm::FillParameters()
+{
+    if (!m_cds_) return;
+    product::fillParameters(m_lib, m_prod, *m_cds_, product::Pidx, productView());
+}
+
+void Tmainfrm::DBGrid1DblClick()
+{
+    if (!m_cds_) return;
+    inspect::DBGrid1DblClick(m_prod, *m_cds_, product::Pidx, m_ed_, this);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Events

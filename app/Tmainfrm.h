@@ -3,6 +3,9 @@
 // lists, fields and grid show is filled by the catalogue, product and inspection code.
 #pragma once
 
+#include "ComPtr.h"
+#include "talvo.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -24,6 +27,15 @@ class TCore2;
 
 namespace vk {
 class Anchors;
+}
+
+namespace product {
+class ParamTable;
+struct ProductView;
+} // namespace product
+
+namespace inspect {
+class ParameterGrid;
 }
 
 class Tmainfrm final : public QWidget {
@@ -63,6 +75,13 @@ public:
     QObject* skinProvider() const { return m_sSkinProvider1; }
     QTimer* resizer() const { return m_tmr_resizer; }
 
+    // The current library and product; empty until a selection sets them.
+    const vk::ComPtr<talvo::ILibrary>& currentLibrary() const { return m_lib; }
+    const vk::ComPtr<talvo::IProduct>& currentProduct() const { return m_prod; }
+    // The parameter table; created by the catalogue scan, null before.
+    product::ParamTable* cds_() const { return m_cds_.get(); }
+    inspect::ParameterGrid* grid() const { return m_grid; }
+
     QComboBox* cmbLibraries() const { return m_cmbLibraries; }
     QComboBox* cmbProducts() const { return m_cmbProducts; }
     QTableView* DBGrid1() const { return m_DBGrid1; }
@@ -100,9 +119,9 @@ protected:
 private:
     void buildControls();
     void FormClose(QCloseEvent* event);
-    // Filled by the catalogue scan.
     void runCatalogueScan();
-    // Filled by library and product selection and the parameter grid.
+    void createParameterTable();
+    product::ProductView productView() const;
     void cmbLibrariesChange();
     void cmbProductsChange();
     void FillParameters();
@@ -110,6 +129,10 @@ private:
 
     bool m_startingUp = false;
     std::unique_ptr<talvo::TCore2> m_core;
+    vk::ComPtr<talvo::ILibrary> m_lib;
+    vk::ComPtr<talvo::IProduct> m_prod;
+    std::unique_ptr<product::ParamTable> m_cds_;
+    inspect::ParameterGrid* m_grid = nullptr;
     std::unique_ptr<vk::Anchors> m_anchors;
     std::function<void(int, int)> m_slideObserver;
 
