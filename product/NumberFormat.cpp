@@ -1,9 +1,8 @@
 #include "NumberFormat.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace product {
 
@@ -12,45 +11,46 @@ QString formatReal(double v, const QLocale& locale) {
     if (std::isinf(v)) return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
     if (v == 0) return QStringLiteral("0"); // negative zero too
 
-    // The C library rounds correctly to 15 significant digits; the exponent it reports is the one of
-    // the rounded value, which is what decides the notation (9.999...95E14 becomes 1E15).
+    // to_chars rounds correctly to 15 significant digits; the exponent it reports is the one of the
+    // rounded value, which is what decides the notation (9.999...95E14 becomes 1E15).
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
-    char* e = std::strchr(buf, 'e');
-    const int exp10 = std::atoi(e + 1);
-    QByteArray digits;
-    digits.reserve(15);
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
+    const char* e = std::find(buf, res.ptr, 'e');
+    int exp10 = 0;
+    std::from_chars(e + 1 + (e[1] == '+'), res.ptr, exp10);
+    char digitBuf[16];
+    qsizetype n = 0;
     for (const char* p = buf; p < e; ++p)
-        if (*p >= '0' && *p <= '9') digits.append(*p);
-    while (digits.size() > 1 && digits.endsWith('0')) digits.chop(1);
+        if (*p >= '0' && *p <= '9') digitBuf[n++] = *p;
+    while (n > 1 && digitBuf[n - 1] == '0') --n;
+    const QLatin1StringView digits(digitBuf, n);
 
     const QString sep = locale.decimalPoint();
     QString out;
     out.reserve(24);
     if (v < 0) out += QLatin1Char('-');
-    const auto n = digits.size();
     if (exp10 >= -4 && exp10 < 15) {
         if (exp10 >= 0) {
             const qsizetype intDigits = exp10 + 1;
             if (n <= intDigits) {
-                out += QLatin1String(digits);
+                out += digits;
                 out += QString(intDigits - n, QLatin1Char('0'));
             } else {
-                out += QLatin1String(digits.constData(), intDigits);
+                out += digits.first(intDigits);
                 out += sep;
-                out += QLatin1String(digits.constData() + intDigits, n - intDigits);
+                out += digits.sliced(intDigits);
             }
         } else {
             out += QLatin1Char('0');
             out += sep;
             out += QString(-exp10 - 1, QLatin1Char('0'));
-            out += QLatin1String(digits);
+            out += digits;
         }
     } else {
-        out += QLatin1Char(digits[0]);
+        out += digits.first(1);
         if (n > 1) {
             out += sep;
-            out += QLatin1String(digits.constData() + 1, n - 1);
+            out += digits.sliced(1);
         }
         out += QLatin1Char('E');
         out += QString::number(exp10); // a minus only when negative, no leading zeros
