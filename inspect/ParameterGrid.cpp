@@ -132,7 +132,7 @@ public:
         painter->setClipRect(r);
         painter->fillRect(r, background);
         painter->setFont(option.font);
-        painter->setPen(m_fontColor.isValid() ? m_fontColor : option.palette.color(QPalette::WindowText));
+        painter->setPen(m_fontColor);
         if (isTextColumn(index.column()))
             painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         else
@@ -143,8 +143,10 @@ public:
 
 private:
     ParameterGrid* m_grid;
-    // The grid's font colour: left alone by the selected row, set black by every other cell.
-    mutable QColor m_fontColor;
+    // The grid's font colour: left alone by the selected row, set black by every other cell. It
+    // starts as the classic window-text black, not the skin's text colour: a light skin text would
+    // vanish on the pale green of a selected row in a table of one row.
+    mutable QColor m_fontColor = Qt::black;
 };
 
 QColor ParameterGrid::sortedTitleColor() { return QColor(0x00, 0x80, 0x00); }
