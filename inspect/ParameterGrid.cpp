@@ -131,7 +131,9 @@ public:
         painter->save();
         painter->setClipRect(r);
         painter->fillRect(r, background);
-        painter->setFont(option.font);
+        // The grid's own bold font, not the option's: a skin change re-polishes the view and its font.
+        static const QFont font = gridFont();
+        painter->setFont(font);
         painter->setPen(m_fontColor);
         if (isTextColumn(index.column()))
             painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);

@@ -3,6 +3,7 @@
 #include "ParamTable.h"
 #include "ParameterGrid.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QTableView>
@@ -70,6 +71,7 @@ private slots:
     void titleClickSameColumnTwice();
     void resizeReleaseIsNoClick();
     void cellColoursAndPlacement();
+    void cellTextUnderLightSkinText();
     void startUpWidthsHeld();
     void currentRowInStep();
 };
@@ -162,6 +164,36 @@ void TestParameterGrid::cellColoursAndPlacement()
             }
         }
     }
+}
+
+// A skin with light window text, and a skin change that re-polishes every widget: the one selected
+// row of a table still shows black bold text on its pale green.
+void TestParameterGrid::cellTextUnderLightSkinText()
+{
+    QPalette light = QApplication::palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    light.setColor(QPalette::Text, Qt::white);
+    QApplication::setPalette(light);
+    qApp->setStyleSheet(QStringLiteral("QPushButton { padding: 2px; }"));
+    GridFixture f;
+    f.table.emptyDataSet();
+    f.table.append({0, QStringLiteral("Volume"), 7});
+    f.table.first();
+    f.show();
+    const auto darkPixels = [&f] {
+        const QImage img = f.view.viewport()->grab().toImage();
+        const QRect r = f.view.visualRect(f.view.model()->index(0, 1));
+        int n = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y = r.top(); y <= r.bottom(); ++y) n += isDark(img.pixel(x, y));
+        return n;
+    };
+    const int before = darkPixels();
+    QVERIFY(before > 0);
+    qApp->setStyleSheet(QStringLiteral("QPushButton { padding: 3px; }"));
+    QCOMPARE(darkPixels(), before);
+    qApp->setStyleSheet(QString());
+    QApplication::setPalette(QPalette());
 }
 
 void TestParameterGrid::startUpWidthsHeld()
