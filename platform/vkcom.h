@@ -5,6 +5,7 @@
 // declarations. Signatures use only fixed-width integers and 16-bit UTF-16 code units.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,23 +37,27 @@ struct Guid {
 };
 static_assert(sizeof(Guid) == 16);
 
-// Parses the registry form "{4689781D-6EFD-41BC-950B-E6983890FA5C}" (either case, braces required).
-VKCOM_API bool parseGuid(std::string_view text, Guid& out);
-// For identifiers written in the declarations: parsed at compile time, so a typo does not build.
-consteval Guid guidOf(const char (&t)[39]) {
-    auto hex = [](char c) -> uint32_t {
-        if (c >= '0' && c <= '9') return static_cast<uint32_t>(c - '0');
-        if (c >= 'A' && c <= 'F') return static_cast<uint32_t>(c - 'A' + 10);
-        if (c >= 'a' && c <= 'f') return static_cast<uint32_t>(c - 'a' + 10);
-        throw "bad hex digit in identifier";
-    };
-    auto num = [&](int from, int digits) {
+namespace detail {
+
+constexpr int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// One reader for run-time texts and the identifiers written in the declarations.
+constexpr bool parseGuidText(std::string_view t, Guid& out) {
+    if (t.size() != 38 || t[0] != '{' || t[37] != '}') return false;
+    for (std::size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash ? t[i] != '-' : hexDigit(t[i]) < 0) return false;
+    }
+    auto num = [&](std::size_t from, int digits) {
         uint32_t v = 0;
-        for (int i = 0; i < digits; ++i) v = v * 16 + hex(t[from + i]);
+        for (int i = 0; i < digits; ++i) v = v * 16 + static_cast<uint32_t>(hexDigit(t[from + i]));
         return v;
     };
-    if (t[0] != '{' || t[9] != '-' || t[14] != '-' || t[19] != '-' || t[24] != '-' || t[37] != '}')
-        throw "identifier not in registry form";
     Guid g;
     g.data1 = num(1, 8);
     g.data2 = static_cast<uint16_t>(num(10, 4));
@@ -60,6 +65,18 @@ consteval Guid guidOf(const char (&t)[39]) {
     g.data4[0] = static_cast<uint8_t>(num(20, 2));
     g.data4[1] = static_cast<uint8_t>(num(22, 2));
     for (int i = 0; i < 6; ++i) g.data4[2 + i] = static_cast<uint8_t>(num(25 + 2 * i, 2));
+    out = g;
+    return true;
+}
+
+} // namespace detail
+
+// Parses the registry form "{4689781D-6EFD-41BC-950B-E6983890FA5C}" (either case, braces required).
+VKCOM_API bool parseGuid(std::string_view text, Guid& out);
+// For identifiers written in the declarations: parsed at compile time, so a typo does not build.
+consteval Guid guidOf(const char (&t)[39]) {
+    Guid g;
+    if (!detail::parseGuidText(std::string_view(t, 38), g)) throw "identifier not in registry form";
     return g;
 }
 // The registry form with braces and upper-case hex digits.
