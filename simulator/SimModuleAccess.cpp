@@ -7,11 +7,6 @@
 
 namespace sim {
 
-namespace detail {
-std::shared_ptr<Platform> (*g_ownModulePlatform)() = nullptr;
-int64_t (*g_ownModuleLiveObjects)() = nullptr;
-} // namespace detail
-
 namespace {
 
 // The module as already loaded by the runtime; null when it is not loaded.

@@ -4,7 +4,8 @@
 #include "SimPlatform.h"
 
 namespace sim::detail {
-// Set by the server module when this library is linked into it.
-extern std::shared_ptr<Platform> (*g_ownModulePlatform)();
-extern int64_t (*g_ownModuleLiveObjects)();
+// Set by the server module when this library is linked into it. One pair per image: the
+// simulator's symbols stay inside each image that links it.
+inline std::shared_ptr<Platform> (*g_ownModulePlatform)() = nullptr;
+inline int64_t (*g_ownModuleLiveObjects)() = nullptr;
 } // namespace sim::detail

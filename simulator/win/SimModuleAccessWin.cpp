@@ -13,11 +13,6 @@
 
 namespace sim {
 
-namespace detail {
-std::shared_ptr<Platform> (*g_ownModulePlatform)() = nullptr;
-int64_t (*g_ownModuleLiveObjects)() = nullptr;
-} // namespace detail
-
 namespace {
 
 // The module as already loaded by the system, found by the path of its registration; null when
