@@ -6,6 +6,8 @@
 #include "ComError.h"
 
 #include <atomic>
+#include <limits>
+#include <type_traits>
 #include <stdexcept>
 
 namespace sim {
@@ -72,6 +74,7 @@ struct Platform::Impl {
     std::vector<Call> calls;
     uint64_t seq = 0;
     bool logging = true;
+    std::optional<double> injectedValue; // of the fault that fired last
 
     // Logs the call and applies the fault rules: the status of the fault that fired, or nothing.
     std::optional<vk::HResult> enter(std::string op, std::string argument, const std::string& object) {
@@ -92,6 +95,7 @@ struct Platform::Impl {
             call.failed = true;
             if (!r.description.empty()) vk::setErrorInfo(r.description);
             result = r.status;
+            injectedValue = r.value;
             break;
         }
         if (logging) calls.push_back(std::move(call));
@@ -149,9 +153,21 @@ protected:
     template <class T, class Body> HResult op(const char* name, std::string argument, T* out, Body&& body) {
         if (out) *out = T{};
         const std::string full = std::string(m_iface) + "." + name;
-        if (auto faulted = impl().enter(full, std::move(argument), m_name)) return *faulted;
+        if (auto faulted = impl().enter(full, std::move(argument), m_name)) return injected(*faulted, out);
         if (!out) return fail(vk::E_POINTER_, full + ": no place for the result was given");
         return body();
+    }
+    // A fault that fired: its status, and with a success status the number it hands out, if any.
+    template <class T> HResult injected(HResult status, T* out) const {
+        if constexpr (std::is_arithmetic_v<T>) {
+            const std::optional<double>& v = impl().injectedValue;
+            if (out && v && !vk::failed(status)) {
+                if constexpr (std::is_floating_point_v<T>) *out = static_cast<T>(*v);
+                else if (*v >= double(std::numeric_limits<T>::min()) && *v <= double(std::numeric_limits<T>::max()))
+                    *out = static_cast<T>(*v);
+            }
+        }
+        return status;
     }
     template <class Body> HResult opNoResult(const char* name, std::string argument, Body&& body) {
         const std::string full = std::string(m_iface) + "." + name;
@@ -526,7 +542,7 @@ public:
 private:
     template <class T, class Body> HResult with(const char* full, T* out, Body&& body) {
         if (out) *out = T{};
-        if (auto faulted = impl().enter(full, {}, m_name)) return *faulted;
+        if (auto faulted = impl().enter(full, {}, m_name)) return injected(*faulted, out);
         if (!out) return fail(vk::E_POINTER_, std::string(full) + ": no place for the result was given");
         const ProductSpec* ps = impl().product(m_e, m_p);
         if (!ps) return gone("product");

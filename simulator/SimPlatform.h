@@ -25,6 +25,9 @@ struct FaultRule {
     uint64_t after = 0;      // let this many matching calls succeed first
     int64_t times = -1;      // fire this many times, -1: always
     uint64_t seq = 0;        // when not 0: fire only for the call with this sequence number
+    // With a success status: the number a numeric result is given instead of an empty one (for
+    // hostile values: negative counts, identifiers at their limits, NaN and infinite reals).
+    std::optional<double> value;
 };
 
 // ---------------------------------------------------------------------------------------------
