@@ -77,6 +77,9 @@ QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, const QString& te
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A line is one parameter: unwrapped, a slide or a frame drag need not lay a long name out
+    // again at every width step (a platform text of 100,000 characters took seconds per step).
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setGeometry(box);
     return edit;
 }
