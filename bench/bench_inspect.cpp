@@ -6,6 +6,7 @@
 #include "ParamTable.h"
 #include "ParameterGrid.h"
 #include "Pidx.h"
+#include "SimFixtures.h"
 #include "SimPlatform.h"
 #include "frm_details.h"
 
@@ -60,12 +61,7 @@ struct DetailScene {
 
     DetailScene(int kind, int values)
     {
-        sim::DetailSpec d;
-        d.kind = kind;
-        d.min = 0;
-        d.max = values - 1;
-        d.defaultValue = values / 2;
-        d.units = u"dB";
+        sim::DetailSpec d = simtest::detail(kind, 0, values - 1, values / 2, u"dB");
         d.scale = 0.25;
         d.offset = -12;
         if (kind == 3)
@@ -79,21 +75,10 @@ struct DetailScene {
         ps.name = u"P";
         ps.mapName = u"MAP";
         ps.intParameters.push_back(p);
-        sim::LibrarySpec lib;
-        lib.name = u"Bench";
-        lib.products.push_back(ps);
-        sim::EntrySpec e;
-        e.name = u"bench";
-        e.library = lib;
-        sim::CatalogSpec spec;
-        spec.entries.push_back(e);
-        platform = sim::Platform::create(spec);
-        auto core = platform->newCore();
-        auto catalog = vk::call(core, &talvo::ICore::Catalog);
-        auto zero = vk::VariantHolder::fromInt(0);
-        auto entry = vk::call(catalog, &talvo::ICatalog::Item, zero.get());
-        auto library = vk::call(entry, &talvo::ICatalogEntry::Library);
+        platform = sim::Platform::create(simtest::oneLibraryCatalog({u"bench", {}, u"Bench", {}}, {ps}));
+        auto library = simtest::firstLibrary(*platform);
         auto products = vk::call(library, &talvo::ILibrary::Products);
+        auto zero = vk::VariantHolder::fromInt(0);
         product = vk::call(products, &talvo::IProducts::Item, zero.get());
         table.append({0, u"Gain"_s, 1});
         table.first();

@@ -6,6 +6,8 @@
 #include "ParamTableModel.h"
 #include "Pidx.h"
 #include "ProductView.h"
+#include "ProductViewControls.h"
+#include "SimFixtures.h"
 #include "SimPlatform.h"
 
 #include <QApplication>
@@ -42,25 +44,9 @@ std::shared_ptr<sim::Platform> platformWith(int n) {
     p.limits = sim::LimitsSpec{110.5, 40.0, 2};
     p.intParameters = parameters(n, "Internal");
     p.extParameters = parameters(n, "External");
-    sim::LibrarySpec lib;
-    lib.name = u"Bench";
-    lib.version = u"1.0";
-    lib.products.push_back(std::move(p));
-    sim::EntrySpec e;
-    e.name = u"Bench";
-    e.caption = u"Bench";
-    e.library = std::move(lib);
-    sim::CatalogSpec c;
-    c.entries.push_back(std::move(e));
-    return sim::Platform::create(std::move(c));
-}
-
-vk::ComPtr<talvo::ILibrary> openLibrary(const std::shared_ptr<sim::Platform>& platform) {
-    vk::ComPtr<talvo::ICore> core = platform->newCore();
-    vk::ComPtr<talvo::ICatalog> catalog = vk::call(core, &talvo::ICore::Catalog);
-    vk::VariantHolder first = vk::VariantHolder::fromInt(0);
-    vk::ComPtr<talvo::ICatalogEntry> entry = vk::call(catalog, &talvo::ICatalog::Item, first.get());
-    return vk::call(entry, &talvo::ICatalogEntry::Library);
+    std::vector<sim::ProductSpec> products;
+    products.push_back(std::move(p));
+    return sim::Platform::create(simtest::oneLibraryCatalog({u"Bench", u"Bench", u"Bench", u"1.0"}, std::move(products)));
 }
 
 // Every platform call a selection makes, with nothing done with the results.
@@ -102,15 +88,7 @@ int main(int argc, char** argv) {
     QWidget window;
     auto* layout = new QHBoxLayout(&window);
     product::ProductView view;
-    view.lbl_ProdID = new QLabel(&window);
-    view.lstParameters = new QPlainTextEdit(&window);
-    view.memo2 = new QPlainTextEdit(&window);
-    view.tVersion = new QLabel(&window);
-    view.tHybrid = new QLineEdit(&window);
-    view.lbl_Hybrid = new QLabel(QStringLiteral("HYBRID"), &window);
-    view.tSampFreq = new QLabel(&window);
-    view.tMaxGain = new QLineEdit(&window);
-    view.tMaxOutput = new QLineEdit(&window);
+    simtest::makeProductControls(view, window);
     product::ParamTable table;
     product::ParamTableModel model(&table);
     auto* grid = new QTableView(&window);
@@ -124,7 +102,7 @@ int main(int argc, char** argv) {
 
     for (int n : {128, 1024, 8192}) {
         auto platform = platformWith(n);
-        vk::ComPtr<talvo::ILibrary> lib = openLibrary(platform);
+        vk::ComPtr<talvo::ILibrary> lib = simtest::firstLibrary(*platform);
         vk::ComPtr<talvo::IProduct> prod;
         product::PidxTable pidx;
         const int reps = n <= 128 ? 41 : n <= 1024 ? 15 : 7;

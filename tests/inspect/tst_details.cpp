@@ -5,6 +5,7 @@
 #include "EffectLabel.h"
 #include "ParamTable.h"
 #include "Pidx.h"
+#include "SimFixtures.h"
 #include "SimPlatform.h"
 #include "frm_details.h"
 
@@ -27,17 +28,7 @@ std::u16string u16(const QString& s) { return s.toStdU16String(); }
 
 sim::CatalogSpec catalogOf(std::vector<sim::ProductSpec> products)
 {
-    sim::LibrarySpec lib;
-    lib.name = u"Demo Library";
-    lib.version = u"1.0";
-    lib.products = std::move(products);
-    sim::EntrySpec entry;
-    entry.name = u"demo";
-    entry.caption = u"Demo";
-    entry.library = std::move(lib);
-    sim::CatalogSpec spec;
-    spec.entries.push_back(std::move(entry));
-    return spec;
+    return simtest::oneLibraryCatalog({u"demo", u"Demo", u"Demo Library", u"1.0"}, std::move(products));
 }
 
 sim::ParameterSpec parameter(std::u16string name, int32_t id, std::optional<sim::DetailSpec> detail)
@@ -49,15 +40,10 @@ sim::ParameterSpec parameter(std::u16string name, int32_t id, std::optional<sim:
     return p;
 }
 
+// The cases here read in decibels unless they say otherwise.
 sim::DetailSpec detailOf(int32_t kind, int32_t min, int32_t max, int32_t def, std::u16string units = u"dB")
 {
-    sim::DetailSpec d;
-    d.kind = kind;
-    d.min = min;
-    d.max = max;
-    d.defaultValue = def;
-    d.units = std::move(units);
-    return d;
+    return simtest::detail(kind, min, max, def, std::move(units));
 }
 
 // One platform, its products walked to as the tool does, and for each product the table and index
@@ -78,11 +64,7 @@ struct Scene {
         std::vector<std::vector<sim::ParameterSpec>> params;
         for (const auto& s : specs) params.push_back(s.intParameters);
         platform = sim::Platform::create(catalogOf(std::move(specs)));
-        auto core = platform->newCore();
-        auto catalog = vk::call(core, &talvo::ICore::Catalog);
-        auto first = vk::VariantHolder::fromInt(0);
-        auto entry = vk::call(catalog, &talvo::ICatalog::Item, first.get());
-        auto library = vk::call(entry, &talvo::ICatalogEntry::Library);
+        auto library = simtest::firstLibrary(*platform);
         auto all = vk::call(library, &talvo::ILibrary::Products);
         for (size_t i = 0; i < count; ++i) {
             auto at = vk::VariantHolder::fromInt(int32_t(i));

@@ -3,6 +3,8 @@
 #include "ParamTable.h"
 #include "Pidx.h"
 #include "ProductView.h"
+#include "ProductViewControls.h"
+#include "SimFixtures.h"
 #include "SimPlatform.h"
 
 #include <QLabel>
@@ -56,12 +58,6 @@ sim::ProductSpec chip(std::u16string platform, std::optional<int32_t> h5020, std
     return p;
 }
 
-sim::CatalogSpec catalog(sim::EntrySpec entry) {
-    sim::CatalogSpec c;
-    c.entries.push_back(std::move(entry));
-    return c;
-}
-
 // One library of the given products on a fresh in-memory platform, and the main window's controls.
 struct Fixture {
     std::shared_ptr<sim::Platform> platform;
@@ -73,30 +69,10 @@ struct Fixture {
     product::ProductView view;
 
     explicit Fixture(std::vector<sim::ProductSpec> products, std::u16string version = u"1.2.3") {
-        sim::LibrarySpec library;
-        library.name = u"Lib";
-        library.version = std::move(version);
-        library.products = std::move(products);
-        sim::EntrySpec entry;
-        entry.name = u"Lib";
-        entry.caption = u"Lib";
-        entry.library = std::move(library);
-        platform = sim::Platform::create(catalog(std::move(entry)));
-        vk::ComPtr<talvo::ICore> core = platform->newCore();
-        vk::ComPtr<talvo::ICatalog> catalog = vk::call(core, &talvo::ICore::Catalog);
-        vk::VariantHolder first = vk::VariantHolder::fromInt(0);
-        vk::ComPtr<talvo::ICatalogEntry> e = vk::call(catalog, &talvo::ICatalog::Item, first.get());
-        lib = vk::call(e, &talvo::ICatalogEntry::Library);
-
-        view.lbl_ProdID = new QLabel(QStringLiteral("ProductID"), &window);
-        view.lstParameters = new QPlainTextEdit(&window);
-        view.memo2 = new QPlainTextEdit(&window);
-        view.tVersion = new QLabel(&window);
-        view.tHybrid = new QLineEdit(&window);
-        view.lbl_Hybrid = new QLabel(QStringLiteral("HYBRID"), &window);
-        view.tSampFreq = new QLabel(&window);
-        view.tMaxGain = new QLineEdit(&window);
-        view.tMaxOutput = new QLineEdit(&window);
+        platform = sim::Platform::create(
+            simtest::oneLibraryCatalog({u"Lib", u"Lib", u"Lib", std::move(version)}, std::move(products)));
+        lib = simtest::firstLibrary(*platform);
+        simtest::makeProductControls(view, window);
         platform->clearCalls();
     }
 
