@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 #include <QList>
 
 using talvo::ICatalog;
@@ -52,7 +53,43 @@ public:
         else insertWith(m_keys, m_collator->sortKey(item), item);
     }
 
+    // The same for many items at once: equal to inserting them one by one, in their order. Into an
+    // empty list that is one fill instead of one insertion into the middle of it per item.
+    void insertAll(const QStringList& items)
+    {
+        if (m_model != m_list->model()) watch(m_list->model());
+        if (m_stale || !m_collator || m_collator->locale() != QLocale()) rebuild();
+        if (m_list->count() > 0) {
+            for (const QString& item : items) insert(item);
+            return;
+        }
+        if (m_plain) fillWith(m_plainKeys, items, [](const QString& s) { return s.toCaseFolded(); });
+        else fillWith(m_keys, items, [this](const QString& s) { return m_collator->sortKey(s); });
+    }
+
 private:
+    template <class Keys, class MakeKey> void fillWith(Keys& keys, const QStringList& items, MakeKey makeKey)
+    {
+        std::vector<std::pair<typename Keys::value_type, QString>> sorted;
+        sorted.reserve(size_t(items.size()));
+        for (const QString& item : items) sorted.emplace_back(makeKey(item), item);
+        // Stable: equal texts keep the order they came in, as after one-by-one insertion.
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+        QStringList texts;
+        texts.reserve(items.size());
+        keys.clear();
+        keys.reserve(items.size());
+        for (auto& [key, text] : sorted) {
+            texts.append(text);
+            keys.append(std::move(key));
+        }
+        m_inserting = true;
+        m_list->addItems(texts);
+        m_inserting = false;
+        if (m_list->count() != texts.size()) m_stale = true;
+    }
+
     // Keys are held in QLists, which move their (relocatable) elements as a block on insertion.
     template <class Keys, class Key> void insertWith(Keys& keys, Key key, const QString& item)
     {
@@ -243,6 +280,11 @@ void addSorted(QComboBox* list, const QString& item)
     sortIndexOf(list)->insert(item);
 }
 
+void addSorted(QComboBox* list, const QStringList& items)
+{
+    sortIndexOf(list)->insertAll(items);
+}
+
 QString libraryKey(const QString& item)
 {
     static const QString separator = QStringLiteral(" - ");
@@ -295,6 +337,9 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
         QComboBox* list = view.cmbLibraries;
         const QSignalBlocker quiet(list);
         list->clear();
+        // Nothing runs between two additions (no events are handled in this pass), so the items
+        // go to their sorted places together when the pass ends, or fails.
+        QStringList items;
         try {
             const int32_t n = catalogCount(core);
             for (int32_t i = 0; i < n; ++i) {
@@ -311,12 +356,14 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
                 item += vk::call(entryAt(core, i), &ICatalogEntry::Caption);
                 item += u" - ";
                 item += entryName(core, i);
-                addSorted(list, fromWide(item));
+                items.append(fromWide(item));
             }
         } catch (...) {
+            addSorted(list, items);
             list->setCurrentIndex(-1);
             throw;
         }
+        addSorted(list, items);
         list->setCurrentIndex(list->count() > 0 ? 0 : -1);
     }
     cmbLibrariesChange();

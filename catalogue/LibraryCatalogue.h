@@ -7,6 +7,7 @@
 #include "talvo.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -38,6 +39,8 @@ int gaugeValue(int i, int m);
 // Inserts item at its place in the list's order: whole texts compared case-insensitively in the
 // user's collation; an item equal to others goes after them.
 void addSorted(QComboBox* list, const QString& item);
+// The same for several items, added in their order (one fill of the list).
+void addSorted(QComboBox* list, const QStringList& items);
 
 // The catalogue key of a library list item: the text after its first " - ", at most 100 UTF-16
 // code units (never half a surrogate pair).

@@ -338,6 +338,9 @@ void tst_catalogue::addSorted_data()
     QTest::newRow("equal texts keep their order")
         << QStringList{} << QStringList{u"B"_s, u"a"_s, u"b"_s, u"A"_s}
         << QStringList{u"a"_s, u"A"_s, u"B"_s, u"b"_s};
+    QTest::newRow("among equal items already listed")
+        << QStringList{} << QStringList{u"b"_s, u"a"_s, u"B"_s, u"c"_s, u"A"_s, u"b"_s}
+        << QStringList{u"a"_s, u"A"_s, u"b"_s, u"B"_s, u"b"_s, u"c"_s};
     QTest::newRow("list filled by other means")
         << QStringList{u"d"_s, u"b"_s} << QStringList{u"c"_s, u"a"_s}
         << QStringList{u"a"_s, u"d"_s, u"b"_s, u"c"_s};
@@ -355,6 +358,14 @@ void tst_catalogue::addSorted()
     list.addItems(before);
     for (const QString& s : added) catalogue::addSorted(&list, s);
     QCOMPARE(items(list), after);
+
+    // All at once: the same places as one by one.
+    QComboBox batch;
+    catalogue::addSorted(&batch, u"zzz"_s);
+    batch.clear();
+    batch.addItems(before);
+    catalogue::addSorted(&batch, added);
+    QCOMPARE(items(batch), after);
 }
 
 void tst_catalogue::libraryKey_data()
