@@ -167,11 +167,20 @@ void Tfrm_details_::FormCreate()
         auto scale = vk::call(d, &IParameterDetail::Scale);
         return product::formatReal(vk::call(scale, &talvo::IValueScale::ToReal, raw), locale);
     };
+    // Value texts are read into the runtime's string and looked at there: a long text list is
+    // read twice per entry, and copying each text twice more cost as much as the reads.
     auto wideText = [&](int32_t raw) {
         auto texts = vk::call(d, &IParameterDetail::Texts);
-        return vk::call(texts, &talvo::IValueTexts::Text, raw);
+        vk::UniqueBstr out;
+        if (!texts) vk::throwComError(vk::E_POINTER_);
+        vk::check(texts->Text(raw, out.put()));
+        return out;
     };
-    auto text = [&](int32_t raw) { return qs(wideText(raw)); };
+    auto text = [&](int32_t raw) {
+        const vk::UniqueBstr t = wideText(raw);
+        const std::u16string_view v = t.view();
+        return QString(reinterpret_cast<const QChar*>(v.data()), qsizetype(v.size()));
+    };
 
     QString D = sp.ParameterName + QStringLiteral(" Parameter Details") + u'\n' + u'\r';
     QString typeText;
@@ -239,7 +248,7 @@ void Tfrm_details_::FormCreate()
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Default)) + U + u')';
         forEachValue([&](int32_t v) {
-            if (wideText(v) == u"Off")
+            if (wideText(v).view() == u"Off")
                 entries.append(num(v) % u": " % text(v));
             else
                 entries.append(num(v) % u": " % text(v) % u' ' % U);
