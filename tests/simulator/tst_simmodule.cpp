@@ -58,7 +58,7 @@ private slots:
             std::shared_ptr<sim::Platform> platform = registration.platform();
             QVERIFY(platform);
             QCOMPARE(platform->count("ICatalogEntry.Library"), size_t(2));
-            platform->addFault({"ILibrary.Name", "One Library", vk::E_FAIL_, u"from the test", 0, 1, 0});
+            platform->addFault({"ILibrary.Name", "One Library", vk::E_FAIL_, u"from the test", 0, 1, 0, {}});
             vk::Bstr name = nullptr;
             QCOMPARE(lib->Name(&name), vk::E_FAIL_);
             QCOMPARE(takenError(), QStringLiteral("from the test"));

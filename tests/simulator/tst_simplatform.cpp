@@ -316,7 +316,7 @@ private slots:
     }
 
     void faultsByObjectAndOnQueries() {
-        m_platform->addFault({"ICatalogEntry.Name", "Locked", vk::E_ACCESSDENIED_, u"no name today", 0, -1, 0});
+        m_platform->addFault({"ICatalogEntry.Name", "Locked", vk::E_ACCESSDENIED_, u"no name today", 0, -1, 0, {}});
         QCOMPARE(q(vk::call(entry(0), &ICatalogEntry::Name)), QStringLiteral("Alpha"));
         try {
             vk::call(entry(1), &ICatalogEntry::Name);
@@ -327,7 +327,7 @@ private slots:
         }
 
         // Queries of the platform's interfaces can be made to fail like any operation.
-        m_platform->addFault({"IProduct.QueryInterface(IProductLimits)", "", vk::E_FAIL_, u"limits gone", 0, 1, 0});
+        m_platform->addFault({"IProduct.QueryInterface(IProductLimits)", "", vk::E_FAIL_, u"limits gone", 0, 1, 0, {}});
         auto p0 = product(0, 0);
         vk::ComPtr<IProductLimits> limits;
         QCOMPARE(p0.tryQuery(limits), vk::E_FAIL_);
@@ -335,13 +335,13 @@ private slots:
         QVERIFY(p0.query<IProductLimits>());
 
         // Without a description the call leaves no error information.
-        m_platform->addFault({"IProduct.MapName", "", vk::E_FAIL_, u"", 0, 1, 0});
+        m_platform->addFault({"IProduct.MapName", "", vk::E_FAIL_, u"", 0, 1, 0, {}});
         vk::Bstr s = nullptr;
         QCOMPARE(p0->MapName(&s), vk::E_FAIL_);
         QCOMPARE(takenError(), QStringLiteral("(none)"));
 
         // A success status returns at once with an empty result.
-        m_platform->addFault({"IProduct.Platform", "P0", vk::S_OK_, u"", 0, 1, 0});
+        m_platform->addFault({"IProduct.Platform", "P0", vk::S_OK_, u"", 0, 1, 0, {}});
         vk::ComPtr<IPlatform> platform;
         QCOMPARE(p0->Platform(platform.put()), vk::S_OK_);
         QVERIFY(!platform);
@@ -350,7 +350,7 @@ private slots:
     void callLogMarksFaultedCalls() {
         auto scale = vk::call(parameter(0).query<IParameterDetail>(), &IParameterDetail::Scale);
         m_platform->clearCalls();
-        m_platform->addFault({"IValueScale.ToReal", "", vk::E_FAIL_, u"x", 1, 1, 0});
+        m_platform->addFault({"IValueScale.ToReal", "", vk::E_FAIL_, u"x", 1, 1, 0, {}});
         double r = 0;
         scale->ToReal(-2, &r);
         scale->ToReal(7, &r);
@@ -366,7 +366,7 @@ private slots:
 
         // With the log off, calls are still counted for faults by sequence number.
         m_platform->setCallLog(false);
-        m_platform->addFault({"*", "", vk::E_FAIL_, u"by seq", 0, -1, calls[1].seq + 2});
+        m_platform->addFault({"*", "", vk::E_FAIL_, u"by seq", 0, -1, calls[1].seq + 2, {}});
         QCOMPARE(scale->ToReal(1, &r), vk::S_OK_);
         QCOMPARE(scale->ToReal(1, &r), vk::E_FAIL_);
         QCOMPARE(m_platform->calls().size(), size_t(2));
@@ -407,7 +407,7 @@ private slots:
 
     void faultsFromTheCatalogue() {
         sim::CatalogSpec spec = fixtureCatalog();
-        spec.faults.push_back({"ICatalogEntry.Caption", "Alpha", vk::E_FAIL_, u"from the file", 0, -1, 0});
+        spec.faults.push_back({"ICatalogEntry.Caption", "Alpha", vk::E_FAIL_, u"from the file", 0, -1, 0, {}});
         auto platform = Platform::create(spec);
         auto catalog = vk::call(platform->newCore(), &ICore::Catalog);
         auto v = at(0);
