@@ -47,7 +47,7 @@ private:
 
 sim::CatalogSpec makeCatalog(int n)
 {
-    sim::CatalogSpec spec;
+    sim::CatalogSpec content;
     uint32_t state = 12345;
     for (int i = 0; i < n; ++i) {
         state = state * 1103515245u + 12345u; // names in no particular order
@@ -62,9 +62,9 @@ sim::CatalogSpec makeCatalog(int n)
         lib.libraryId = int16_t(1 + i % 1000);
         lib.products.push_back(sim::ProductSpec{});
         e.library = lib;
-        spec.entries.push_back(std::move(e));
+        content.entries.push_back(std::move(e));
     }
-    return spec;
+    return content;
 }
 
 struct Splash {

@@ -69,7 +69,7 @@ struct FaultState {
 };
 
 struct Platform::Impl {
-    CatalogSpec spec;
+    CatalogSpec content;
     std::vector<FaultState> faults;
     std::vector<Call> calls;
     uint64_t seq = 0;
@@ -102,7 +102,7 @@ struct Platform::Impl {
         return result;
     }
 
-    const EntrySpec* entry(size_t e) const { return e < spec.entries.size() ? &spec.entries[e] : nullptr; }
+    const EntrySpec* entry(size_t e) const { return e < content.entries.size() ? &content.entries[e] : nullptr; }
     const LibrarySpec* library(size_t e) const {
         const EntrySpec* en = entry(e);
         return en && en->library ? &*en->library : nullptr;
@@ -691,13 +691,13 @@ public:
     SIM_RESERVED(3) SIM_RESERVED(4)
     HResult VK_CALL Count(int32_t* result) override {
         return op("Count", {}, result, [&] {
-            *result = static_cast<int32_t>(impl().spec.entries.size());
+            *result = static_cast<int32_t>(impl().content.entries.size());
             return S_OK_;
         });
     }
     HResult VK_CALL Item(vk::Variant* index, talvo::ICatalogEntry** result) override {
         return op("Item", variantText(index), result, [&] {
-            const auto& entries = impl().spec.entries;
+            const auto& entries = impl().content.entries;
             size_t e = 0;
             if (index && index->vt == vk::VT_BSTR_) {
                 const std::u16string_view key = vk::bstrView(index->bstrVal);
@@ -745,15 +745,15 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Platform
 
-Platform::Platform(CatalogSpec spec) : m_impl(std::make_unique<Impl>()) {
-    m_impl->spec = std::move(spec);
-    for (FaultRule& r : m_impl->spec.faults) m_impl->faults.push_back({r});
+Platform::Platform(CatalogSpec content) : m_impl(std::make_unique<Impl>()) {
+    m_impl->content = std::move(content);
+    for (FaultRule& r : m_impl->content.faults) m_impl->faults.push_back({r});
 }
 
 Platform::~Platform() = default;
 
-std::shared_ptr<Platform> Platform::create(CatalogSpec spec) {
-    return std::shared_ptr<Platform>(new Platform(std::move(spec)));
+std::shared_ptr<Platform> Platform::create(CatalogSpec content) {
+    return std::shared_ptr<Platform>(new Platform(std::move(content)));
 }
 
 vk::ComPtr<talvo::ICore> Platform::newCore() {
@@ -800,6 +800,6 @@ size_t Platform::count(const std::string& op, const std::string& object) const {
 
 int64_t Platform::liveObjects() { return g_liveObjects.load(); }
 
-CatalogSpec& Platform::spec() { return m_impl->spec; }
+CatalogSpec& Platform::content() { return m_impl->content; }
 
 } // namespace sim

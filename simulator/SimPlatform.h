@@ -126,7 +126,7 @@ class Platform;
 
 class Platform : public std::enable_shared_from_this<Platform> {
 public:
-    static std::shared_ptr<Platform> create(CatalogSpec spec);
+    static std::shared_ptr<Platform> create(CatalogSpec content);
     ~Platform();
 
     // A new root object (the Core2 instance); every object it hands out keeps the platform alive.
@@ -157,10 +157,10 @@ public:
     // Objects alive now (for leak checks in tests).
     static int64_t liveObjects();
 
-    CatalogSpec& spec();
+    CatalogSpec& content();
 
 private:
-    explicit Platform(CatalogSpec spec);
+    explicit Platform(CatalogSpec content);
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     friend struct SimAccess;

@@ -93,7 +93,7 @@ int inputBoxes()
 // The tool's side of a scan and a selection: the splash gauge and status, the library and product
 // lists, the library fields and m_lib, with the callbacks counted.
 struct Rig {
-    explicit Rig(CatalogSpec spec) : running(std::move(spec)), platform(running.platform())
+    explicit Rig(CatalogSpec content) : running(std::move(content)), platform(running.platform())
     {
         gauge.setRange(0, 100);
         gauge.reset(); // every value the scan sets shows as a change
@@ -238,7 +238,7 @@ void tst_catalogue::gaugeDuringScan()
 
 void tst_catalogue::scan_data()
 {
-    QTest::addColumn<CatalogSpec>("spec");
+    QTest::addColumn<CatalogSpec>("content");
     QTest::addColumn<QStringList>("items");    // in list order
     QTest::addColumn<QStringList>("messages"); // in the order shown
     QTest::addColumn<QString>("opened");       // the library the selection opened
@@ -290,11 +290,11 @@ void tst_catalogue::scan_data()
 
 void tst_catalogue::scan()
 {
-    QFETCH(CatalogSpec, spec);
+    QFETCH(CatalogSpec, content);
     QFETCH(QStringList, items);
     QFETCH(QStringList, messages);
     QFETCH(QString, opened);
-    Rig rig(spec);
+    Rig rig(content);
     rig.scan();
     QCOMPARE(::items(rig.libraries), items);
     QCOMPARE(::messages(), messages);
@@ -392,7 +392,7 @@ void tst_catalogue::libraryKey()
 // m_lib stays empty and nothing else moves.
 void tst_catalogue::keyLookup_data()
 {
-    QTest::addColumn<CatalogSpec>("spec");
+    QTest::addColumn<CatalogSpec>("content");
     QTest::addColumn<QString>("key");
     EntrySpec dashed = entry(u"N"_s, 1, 1);
     dashed.caption = u"A - B";
@@ -403,9 +403,9 @@ void tst_catalogue::keyLookup_data()
 
 void tst_catalogue::keyLookup()
 {
-    QFETCH(CatalogSpec, spec);
+    QFETCH(CatalogSpec, content);
     QFETCH(QString, key);
-    Rig rig(spec);
+    Rig rig(content);
     QVERIFY_THROWS_EXCEPTION(vk::ComError, rig.scan());
     QCOMPARE(rig.libraries.currentIndex(), 0);
     QVERIFY(!rig.m_lib);

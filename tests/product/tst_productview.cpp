@@ -143,7 +143,7 @@ private slots:
 };
 
 void TestProductView::fill_data() {
-    QTest::addColumn<sim::ProductSpec>("spec");
+    QTest::addColumn<sim::ProductSpec>("content");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("cells");
@@ -199,12 +199,12 @@ void TestProductView::fill_data() {
 }
 
 void TestProductView::fill() {
-    QFETCH(sim::ProductSpec, spec);
+    QFETCH(sim::ProductSpec, content);
     QFETCH(QString, text);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, cells);
     QFETCH(QString, memo);
-    Fixture f({spec});
+    Fixture f({content});
     f.select(0);
     QCOMPARE(f.text(), text);
     QCOMPARE(f.rows(), rows);
@@ -259,7 +259,7 @@ void TestProductView::pidxKeepsOtherProductsCells() {
 }
 
 void TestProductView::identify_data() {
-    QTest::addColumn<sim::ProductSpec>("spec");
+    QTest::addColumn<sim::ProductSpec>("content");
     QTest::addColumn<QString>("chip");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("freq");
@@ -334,20 +334,20 @@ void TestProductView::identify_data() {
 }
 
 void TestProductView::identify() {
-    QFETCH(sim::ProductSpec, spec);
+    QFETCH(sim::ProductSpec, content);
     QFETCH(QString, chip);
     QFETCH(QString, label);
     QFETCH(QString, freq);
     QFETCH(QString, gain);
     QFETCH(QString, output);
     QFETCH(QStringList, notCalled);
-    Fixture f({spec}, u"4.5");
+    Fixture f({content}, u"4.5");
     f.view.tSampFreq->setText(QStringLiteral("old"));
     f.select(0);
     QCOMPARE(f.summary(), (QStringList{QStringLiteral("V: 4.5"), chip, label, freq, gain, output}));
     for (const QString& op : notCalled) QCOMPARE(f.platform->count(op.toStdString()), size_t(0));
     // The names above are the log's own: the reads a row does make are logged under them.
-    const std::u16string& name = spec.platform;
+    const std::u16string& name = content.platform;
     if (name == u"GC5020") QCOMPARE(f.platform->count("IProduct.QueryInterface(IHybridInfo5020)"), size_t(1));
     if (name == u"GC5055" || name == u"GC5005")
         QCOMPARE(f.platform->count("IProduct.QueryInterface(IHybridInfo)"), size_t(1));
@@ -385,7 +385,7 @@ void TestProductView::hybridZeroKeepsLabel() {
 }
 
 void TestProductView::family5005Failures_data() {
-    QTest::addColumn<sim::ProductSpec>("spec");
+    QTest::addColumn<sim::ProductSpec>("content");
     QTest::addColumn<sim::FaultRule>("fault");
     const sim::LimitsSpec lim{7, 8, 4};
     QTest::newRow("refusing IHybridInfo") << chip(u"GC5005", 1, {}, {}, lim) << fault("none");
@@ -395,11 +395,11 @@ void TestProductView::family5005Failures_data() {
 }
 
 void TestProductView::family5005Failures() {
-    QFETCH(sim::ProductSpec, spec);
+    QFETCH(sim::ProductSpec, content);
     QFETCH(sim::FaultRule, fault);
     sim::ProductSpec before = chip(u"GC5055", {}, 3, 1, sim::LimitsSpec{110.5, 40, 2});
     before.extParameters = params({{u"Prev", 0}});
-    Fixture f({before, spec});
+    Fixture f({before, content});
     f.select(0);
     const QStringList previous = f.summary();
     f.view.tVersion->setText(QStringLiteral("stale"));

@@ -330,10 +330,10 @@ class TestFaultSweep : public QObject {
             else expect(a.libCur == -1 && a.hasTable, u"list pass: an entry selected or no table"_s);
             break;
         case Site::RangeOpen: {
-            const sim::CatalogSpec spec = fixture();
-            const bool opens = c.entry >= 0 && spec.entries[size_t(c.entry)].library.has_value();
+            const sim::CatalogSpec content = fixture();
+            const bool opens = c.entry >= 0 && content.entries[size_t(c.entry)].library.has_value();
             QStringList expected = base.boxes;
-            if (opens) expected << u"Error Opening Library: "_s + QString::fromStdU16String(spec.entries[size_t(c.entry)].name);
+            if (opens) expected << u"Error Opening Library: "_s + QString::fromStdU16String(content.entries[size_t(c.entry)].name);
             QStringList gotSorted = got.boxes, expSorted = expected;
             gotSorted.sort();
             expSorted.sort();

@@ -50,13 +50,13 @@ class TestHostile : public QObject {
     Tmainfrm* m_w = nullptr;
     int64_t m_live0 = 0;
 
-    Tmainfrm* open(sim::CatalogSpec spec, std::vector<sim::FaultRule> faults = {})
+    Tmainfrm* open(sim::CatalogSpec content, std::vector<sim::FaultRule> faults = {})
     {
         endProgramState();
         dialogs::testing::clear();
         m_live0 = sim::Platform::liveObjects();
-        spec.faults = std::move(faults);
-        m_platform = std::make_unique<simtest::RunningPlatform>(std::move(spec));
+        content.faults = std::move(faults);
+        m_platform = std::make_unique<simtest::RunningPlatform>(std::move(content));
         m_w = new Tmainfrm;
         m_w->show();
         return m_w;

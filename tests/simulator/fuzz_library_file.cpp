@@ -49,9 +49,9 @@ template <class I> void walkParameters(const vk::ComPtr<I>& list) {
 }
 
 void walk(const sim::LoadResult& r) {
-    sim::CatalogSpec spec;
-    spec.entries.push_back(*r.entry);
-    auto platform = sim::Platform::create(std::move(spec));
+    sim::CatalogSpec content;
+    content.entries.push_back(*r.entry);
+    auto platform = sim::Platform::create(std::move(content));
     auto core = platform->newCore();
     vk::ComPtr<ICatalog> catalog;
     if (vk::failed(core->Catalog(catalog.put()))) __builtin_trap();

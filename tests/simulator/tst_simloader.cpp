@@ -197,13 +197,13 @@ private slots:
         dir.write("c.json", R"({"name": "Last", "caption": "C", "openError": "x",
                                 "faults": [{"op": "ICatalogEntry.Caption", "object": "Last", "description": "no caption"}]})");
         dir.write("notes.txt", "not a library");
-        const sim::CatalogSpec spec = sim::loadCatalogFolder(dir.path());
-        QCOMPARE(spec.entries.size(), size_t(3));
-        QCOMPARE(spec.faults.size(), size_t(4));
-        QCOMPARE(q(spec.entries[1].name), QStringLiteral("b"));
-        QCOMPARE(q(spec.entries[1].caption), QStringLiteral("b.json"));
+        const sim::CatalogSpec content = sim::loadCatalogFolder(dir.path());
+        QCOMPARE(content.entries.size(), size_t(3));
+        QCOMPARE(content.faults.size(), size_t(4));
+        QCOMPARE(q(content.entries[1].name), QStringLiteral("b"));
+        QCOMPARE(q(content.entries[1].caption), QStringLiteral("b.json"));
 
-        auto platform = sim::Platform::create(spec);
+        auto platform = sim::Platform::create(content);
         auto catalog = vk::call(platform->newCore(), &ICore::Catalog);
         auto v = at(1);
         vk::ComPtr<ILibrary> lib;

@@ -251,16 +251,16 @@ private slots:
     void changedCatalogue() {
         auto p1 = product(0, 1);
         auto detail = parameter(0).query<IParameterDetail>();
-        m_platform->spec().entries[0].library->products.resize(1);
+        m_platform->content().entries[0].library->products.resize(1);
         vk::Bstr name = nullptr;
         QCOMPARE(p1->Name(&name), vk::E_UNEXPECTED_);
         QVERIFY(!name);
         QCOMPARE(takenError(), QStringLiteral("IProduct: the product \"P1\" no longer exists in the platform's catalogue"));
-        m_platform->spec().entries[0].library->products[0].intParameters[0].detail.reset();
+        m_platform->content().entries[0].library->products[0].intParameters[0].detail.reset();
         int32_t kind = 5;
         QCOMPARE(detail->Kind(&kind), vk::E_UNEXPECTED_);
         QCOMPARE(kind, 0);
-        m_platform->spec().entries.clear();
+        m_platform->content().entries.clear();
         QCOMPARE(vk::call(m_catalog, &ICatalog::Count), 0);
     }
 
@@ -406,9 +406,9 @@ private slots:
     }
 
     void faultsFromTheCatalogue() {
-        sim::CatalogSpec spec = fixtureCatalog();
-        spec.faults.push_back({"ICatalogEntry.Caption", "Alpha", vk::E_FAIL_, u"from the file", 0, -1, 0, {}});
-        auto platform = Platform::create(spec);
+        sim::CatalogSpec content = fixtureCatalog();
+        content.faults.push_back({"ICatalogEntry.Caption", "Alpha", vk::E_FAIL_, u"from the file", 0, -1, 0, {}});
+        auto platform = Platform::create(content);
         auto catalog = vk::call(platform->newCore(), &ICore::Catalog);
         auto v = at(0);
         vk::Bstr s = nullptr;
@@ -436,7 +436,7 @@ private slots:
         odd.push_back(u'\0');
         odd.push_back(char16_t(0xD800));
         odd += std::u16string(100000, u'x');
-        m_platform->spec().entries[0].name = odd;
+        m_platform->content().entries[0].name = odd;
         vk::UniqueBstr name;
         QCOMPARE(entry(0)->Name(name.put()), vk::S_OK_);
         QVERIFY(name.view() == odd);

@@ -30,9 +30,9 @@ inline sim::CatalogSpec oneLibraryCatalog(LibraryNames names, std::vector<sim::P
     entry.name = std::move(names.entry);
     entry.caption = std::move(names.caption);
     entry.library = std::move(lib);
-    sim::CatalogSpec spec;
-    spec.entries.push_back(std::move(entry));
-    return spec;
+    sim::CatalogSpec content;
+    content.entries.push_back(std::move(entry));
+    return content;
 }
 
 // The library of the catalogue's first entry, reached through a new core as the tool reaches it.

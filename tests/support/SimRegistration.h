@@ -91,8 +91,8 @@ private:
 // at destruction; the platform stays alive while anything holds one of its objects.
 class RunningPlatform {
 public:
-    explicit RunningPlatform(sim::CatalogSpec spec)
-        : m_platform(sim::Platform::create(std::move(spec))), m_registration(m_platform->registerRunning()) {}
+    explicit RunningPlatform(sim::CatalogSpec content)
+        : m_platform(sim::Platform::create(std::move(content))), m_registration(m_platform->registerRunning()) {}
 
     sim::Platform& operator*() const { return *m_platform; }
     sim::Platform* operator->() const { return m_platform.get(); }
