@@ -68,6 +68,8 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, QRec
     edit->setReadOnly(true);
     edit->setFont(font);
     edit->setGeometry(box);
+    // A text longer than its box shows its start, as a field one reads from the left should.
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { edit->setCursorPosition(0); });
     return edit;
 }
 

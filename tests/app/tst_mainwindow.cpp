@@ -8,6 +8,7 @@
 #include "vkcom.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -260,6 +261,12 @@ private slots:
             w = w->nextInFocusChain();
             while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty()) w = w->nextInFocusChain();
             QCOMPARE(w->objectName(), QLatin1String(order[i]));
+        }
+        // Read-only fields show the start of a text too long for them.
+        for (const char* name : {"ed_", "tHybrid"}) {
+            auto* edit = m_w->findChild<QLineEdit*>(QLatin1String(name));
+            edit->setText(u"Quadra Research Library of the Evaluation Series"_s);
+            QCOMPARE(edit->cursorPosition(), 0);
         }
     }
 
