@@ -35,7 +35,7 @@ cmake --build "$build" -j"$jobs" --target veskor talvosim
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/bin/veskor"
 fi
-# No display: run the tool under Xvfb for a few seconds and keep a screenshot of the screen.
+# No display: run the tool under Xvfb for a few seconds and keep a screenshot of its main window.
 shot="$build/veskor-screenshot.png"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   "$1" & pid=$!
@@ -48,6 +48,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     sleep 1
   done
   sleep 2
-  import -window root "$2"
+  main=$(xdotool search --onlyvisible --name "^Int&Ext Parameters" 2>/dev/null | head -n 1) || true
+  import -window "${main:-root}" "$2"
   kill $pid; wait $pid 2>/dev/null || true' _ "$build/bin/veskor" "$shot"
 echo "Screenshot of the main window: $shot"
