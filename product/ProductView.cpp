@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <exception>
 
 namespace product {
@@ -97,9 +98,13 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
     try {
         vk::ComPtr<talvo::IParameters> ints = vk::call(m_prod, &talvo::IProduct::IntParameters);
         const int32_t count = vk::call(ints, &talvo::IParameters::Count);
+        // The count is the platform's word: room is made ahead for a sane number of parameters
+        // only, so a hostile count costs nothing until its parameters actually arrive.
+        constexpr int32_t kReserveAtMost = 65536;
         if (count > 0) {
-            rows.reserve(static_cast<size_t>(count));
-            text.reserve(static_cast<qsizetype>(count) * 32);
+            const int32_t ahead = std::min(count, kReserveAtMost);
+            rows.reserve(static_cast<size_t>(ahead));
+            text.reserve(static_cast<qsizetype>(ahead) * 32);
         }
         for (int32_t n = 0; n < count; ++n) {
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(ints, n);

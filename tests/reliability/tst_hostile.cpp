@@ -212,6 +212,18 @@ private slots:
         QCOMPARE(lineCount(textOf(m_w, "lstParameters")), m_w->cds_()->rowCount());
     }
 
+    // A parameter count at the 32-bit limit for a product of one parameter: the walk ends at the
+    // platform's refusal of the second, having reserved nothing by the count's word.
+    void parameterCountAtTheLimit()
+    {
+        open(single({param(u"p", 1)}), {give("IParameters.Count", kMax, 0, 1)});
+        const QStringList shown = errors();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(!shown[0].contains(u"alloc"_s), qPrintable(shown[0]));
+        QCOMPARE(textOf(m_w, "lstParameters"), u"0, p, 1"_s);
+        QCOMPARE(m_w->cds_()->rowCount(), 1);
+    }
+
     // Identifiers at the 32-bit limits get their rows but no index cell; the double click reports
     // the missing position instead of reaching outside the index.
     void paramIdsAtTheLimits()
