@@ -3,6 +3,7 @@
 #include "Call.h"
 #include "ComError.h"
 #include "Fakes.h"
+#include "ServerProbe.h"
 #include "Registry.h"
 #include "TCore2.h"
 
@@ -16,14 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-int serverCreated() {
-    void* handle = dlopen(VK_TEST_SERVER, RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) return 0;
-    auto fn = reinterpret_cast<fake::CreatedCountFn>(dlsym(handle, "vkcomTestServerCreated"));
-    const int n = fn ? fn() : -1;
-    dlclose(handle); // only drops the reference taken by RTLD_NOLOAD
-    return n;
-}
 
 // A platform instance published in the running-object table for the life of the guard.
 class Running {

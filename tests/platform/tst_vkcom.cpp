@@ -4,6 +4,7 @@
 #include "ComError.h"
 #include "ComPtr.h"
 #include "Fakes.h"
+#include "ServerProbe.h"
 #include "Registry.h"
 #include "vkcom.h"
 
@@ -24,15 +25,6 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 QString q(std::u16string_view s) { return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size())); }
 std::u16string u(const QString& s) { return s.toStdU16String(); }
 
-// How many objects the test server module has made; 0 while it is not loaded.
-int serverCreated() {
-    void* handle = dlopen(VK_TEST_SERVER, RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) return 0;
-    auto fn = reinterpret_cast<fake::CreatedCountFn>(dlsym(handle, "vkcomTestServerCreated"));
-    const int n = fn ? fn() : -1;
-    dlclose(handle); // only drops the reference taken by RTLD_NOLOAD
-    return n;
-}
 
 constexpr vk::Guid kUnregistered = vk::guidOf("{0BADC0DE-0000-4000-8000-000000000001}");
 
