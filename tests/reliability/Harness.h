@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ParamTable.h"
 #include "Pidx.h"
+#include "SimFixtures.h"
 #include "SimPlatform.h"
 #include "SimRegistration.h"
 #include "SkinManager.h"
@@ -31,12 +32,7 @@ using namespace Qt::StringLiterals;
 inline sim::DetailSpec detail(int32_t kind, int32_t min, int32_t max, int32_t def, std::u16string units = {},
                               std::vector<std::u16string> texts = {})
 {
-    sim::DetailSpec d;
-    d.kind = kind;
-    d.min = min;
-    d.max = max;
-    d.defaultValue = def;
-    d.units = std::move(units);
+    sim::DetailSpec d = simtest::detail(kind, min, max, def, std::move(units));
     d.scale = 0.5;
     d.offset = -1;
     d.texts = std::move(texts);
