@@ -12,6 +12,7 @@
 #include <fstream>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -125,15 +126,35 @@ bool takeErrorInfo(std::u16string& description) {
 // Apartment
 
 namespace {
+
 thread_local int t_initCount = 0;
+
+struct LoadedModule {
+    std::string path;
+    void* handle;
+};
+// The server modules creations on this thread loaded, asked at the apartment's end whether they
+// could unload.
+thread_local std::vector<LoadedModule> t_modules;
+
+void noteLoaded(const std::string& path, void* handle) {
+    for (const LoadedModule& m : t_modules)
+        if (m.handle == handle) return;
+    t_modules.push_back({path, handle});
 }
+
+} // namespace
 
 HResult coInitialize() {
     return t_initCount++ == 0 ? S_OK_ : S_FALSE_;
 }
 
 void coUninitialize() {
-    if (t_initCount > 0) --t_initCount;
+    if (t_initCount == 0 || --t_initCount > 0) return;
+    // Modules stay loaded (see coCreateInstance); the question is only asked.
+    const std::vector<LoadedModule> modules = std::exchange(t_modules, {});
+    for (const LoadedModule& m : modules)
+        detail::checkModuleCanUnload(m.path, reinterpret_cast<HResult (*)()>(dlsym(m.handle, "DllCanUnloadNow")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -255,6 +276,7 @@ HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, co
             setError("Cannot load the server module " + module + ": " + (why ? why : "unknown reason"));
             return CO_E_DLLNOTFOUND_;
         }
+        noteLoaded(module, handle);
         auto entry = reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
         if (!entry) {
             setError("The server module " + module + " does not export DllGetClassObject");

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define VK_CALL __stdcall
@@ -249,7 +250,15 @@ VKCOM_API bool takeErrorInfo(std::u16string& description);
 // Apartment, creation and the running-object table
 
 VKCOM_API HResult coInitialize();
+// Ends one initialisation of this thread's apartment. When the last one ends, every in-process
+// server module that creations on this thread loaded is asked whether it can unload
+// (DllCanUnloadNow), as the system asks before it unloads one. A module that still has live
+// objects then is the caller's fault: an object was released after the apartment it belongs to
+// (on Windows that release would call into a module already gone). Such a fault is written to
+// the standard error stream and kept for takeApartmentFaults().
 VKCOM_API void coUninitialize();
+// The apartment faults reported since the last take, oldest first; taking them empties the list.
+VKCOM_API std::vector<std::string> takeApartmentFaults();
 
 enum ClsCtx : uint32_t { CLSCTX_INPROC_SERVER_ = 0x1, CLSCTX_LOCAL_SERVER_ = 0x4 };
 

@@ -4,7 +4,9 @@
 #include "ComError.h"
 
 #include <cstdio>
+#include <mutex>
 #include <new>
+#include <utility>
 
 namespace vk {
 
@@ -60,6 +62,30 @@ void throwComError(HResult h) {
     std::u16string description;
     if (takeErrorInfo(description) && !description.empty()) throw ComError(h, toUtf8(description));
     throw ComError(h, statusText(h));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Apartment faults
+
+namespace {
+
+std::mutex g_faultLock;
+std::vector<std::string> g_faults;
+
+} // namespace
+
+void detail::checkModuleCanUnload(const std::string& module, HResult (VK_CALL* canUnloadNow)()) {
+    if (!canUnloadNow || canUnloadNow() == S_OK_) return;
+    const std::string fault = "The server module " + module +
+                              " still has live objects as the apartment ends: they were released too late";
+    std::fprintf(stderr, "vkcom: %s\n", fault.c_str());
+    std::lock_guard guard(g_faultLock);
+    g_faults.push_back(fault);
+}
+
+std::vector<std::string> takeApartmentFaults() {
+    std::lock_guard guard(g_faultLock);
+    return std::exchange(g_faults, {});
 }
 
 // ---------------------------------------------------------------------------------------------

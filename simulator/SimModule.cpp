@@ -5,6 +5,7 @@
 
 #include "ComError.h"
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <new>
@@ -75,7 +76,14 @@ public:
             return fail(vk::E_UNEXPECTED_, std::string("The simulated Talvo platform failed to start: ") + e.what());
         }
     }
-    vk::HResult VK_CALL LockServer(int32_t) override { return vk::S_OK_; }
+    vk::HResult VK_CALL LockServer(int32_t lock) override {
+        if (lock) ++g_locks;
+        else if (g_locks > 0) --g_locks;
+        return vk::S_OK_;
+    }
+
+    // Clients that asked to keep the module loaded.
+    static inline std::atomic<int32_t> g_locks{0};
 };
 
 Factory g_factory;
@@ -97,6 +105,12 @@ TALVOSIM_EXPORT vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid, con
     if (clsid != talvo::CLSID_Core2)
         return fail(vk::CLASS_E_CLASSNOTAVAILABLE_, "The simulated Talvo platform module serves Core2 only, not " + vk::toString(clsid));
     return g_factory.QueryInterface(iid, out);
+}
+
+// The module can go while none of its objects is alive and no client locked it. The catalogues it
+// keeps per library folder are not objects of a client: they go with the module.
+TALVOSIM_EXPORT vk::HResult VK_CALL DllCanUnloadNow() {
+    return liveObjects() == 0 && Factory::g_locks == 0 ? vk::S_OK_ : vk::S_FALSE_;
 }
 
 // For tests in other images: see sim::modulePlatform().

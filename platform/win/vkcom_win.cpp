@@ -15,9 +15,12 @@
 #include "vkcom.h"
 #include "vkcom_shared.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vk {
 
@@ -166,11 +169,38 @@ bool takeErrorInfo(std::u16string& description) {
 // ---------------------------------------------------------------------------------------------
 // Apartment and creation
 
+namespace {
+
+thread_local int t_initCount = 0;
+// The classes created on this thread: at the apartment's end their server modules, where loaded,
+// are asked whether they can unload before the system unloads them.
+thread_local std::vector<Guid> t_created;
+
+void checkCreatedModules() {
+    const std::vector<Guid> created = std::exchange(t_created, {});
+    for (const Guid& clsid : created) {
+        const std::string module = registrationValue(clsid, "InprocServer");
+        if (module.empty()) continue;
+        const std::wstring path = toWide(module);
+        HMODULE loaded = GetModuleHandleW(path.c_str());
+        if (!loaded) continue;
+        const auto canUnload = reinterpret_cast<HResult(VK_CALL*)()>(
+            reinterpret_cast<void*>(GetProcAddress(loaded, "DllCanUnloadNow")));
+        detail::checkModuleCanUnload(module, canUnload);
+    }
+}
+
+} // namespace
+
 HResult coInitialize() {
-    return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HResult h = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (succeeded(h)) ++t_initCount;
+    return h;
 }
 
 void coUninitialize() {
+    if (t_initCount == 0) return;
+    if (--t_initCount == 0) checkCreatedModules();
     CoUninitialize();
 }
 
@@ -181,6 +211,9 @@ HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, co
     clearErrorInfo();
     const HResult h = CoCreateInstance(sys(clsid), sys(outer), clsctx, sys(iid), out);
     if (succeeded(h) && !*out) return E_NOINTERFACE_;
+    if (succeeded(h) && (clsctx & CLSCTX_INPROC_SERVER_) &&
+        std::find(t_created.begin(), t_created.end(), clsid) == t_created.end())
+        t_created.push_back(clsid);
     return h;
 }
 

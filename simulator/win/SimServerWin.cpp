@@ -62,10 +62,6 @@ vk::HResult VK_CALL SimWinGetClassObject(const vk::Guid& clsid, const vk::Guid& 
     return g_factory.QueryInterface(iid, out);
 }
 
-// Platforms, objects and running-object entries may outlive any one client's use: the module
-// stays loaded for the life of the process, as on every system.
-vk::HResult VK_CALL DllCanUnloadNow() { return vk::S_FALSE_; }
-
 // For tests: how many Core2 instances the module has made in this process.
 int32_t VK_CALL SimInstancesCreated() { return g_created.load(); }
 
