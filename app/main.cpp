@@ -1,5 +1,5 @@
 #include "Dialogs.h"
-#include "TSplash.h"
+#include "Program.h"
 #include "Tmainfrm.h"
 #include "vkcom.h"
 
@@ -18,9 +18,9 @@ int main(int argc, char** argv)
     window->show();
     const int result = QApplication::exec();
 
-    delete mainfrm;
-    delete Splash;
-    Splash = nullptr;
+    // Every platform reference goes before the apartment ends: the system unloads an in-process
+    // server's module then, and a later release would call into code that is gone.
+    endProgram();
     if (vk::succeeded(initialised)) vk::coUninitialize();
     return result;
 }

@@ -33,21 +33,13 @@ QList<Tfrm_details_*>& windows()
     return list;
 }
 
-// Details windows have no owner, so the application's end frees them (and releases the last
-// hand-over) while the widget machinery is still up.
-void freeAtExit()
-{
-    const QList<Tfrm_details_*> all = windows();
-    for (Tfrm_details_* w : all) delete w;
-    frm_details_ = nullptr;
-    SelectedParameter = TSelectedParameter{};
-}
-
 void registerWindow(Tfrm_details_* w)
 {
     static bool routineAdded = false;
     if (!routineAdded) {
-        qAddPostRoutine(freeAtExit);
+        // A program that ends without freeDetailsWindows() still frees them while the widget
+        // machinery is up (the program entry frees them earlier, before the apartment ends).
+        qAddPostRoutine(freeDetailsWindows);
         routineAdded = true;
     }
     windows().append(w);
@@ -82,6 +74,14 @@ constexpr int kListBottomGap = Tfrm_details_::kClientHeight - (32 + 401);
 } // namespace
 
 const QList<Tfrm_details_*>& Tfrm_details_::all() { return windows(); }
+
+void freeDetailsWindows()
+{
+    const QList<Tfrm_details_*> all = windows();
+    for (Tfrm_details_* w : all) delete w;
+    frm_details_ = nullptr;
+    SelectedParameter = TSelectedParameter{};
+}
 
 Tfrm_details_::Tfrm_details_(QWidget* centreOver)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |

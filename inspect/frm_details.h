@@ -69,6 +69,10 @@ private:
 // The most recently created details window; earlier ones are not tracked here.
 extern Tfrm_details_* frm_details_;
 
+// The program's end for the details windows: frees every one of them and releases the last
+// hand-over, SelectedParameter and its Detail included.
+void freeDetailsWindows();
+
 // The grid's double click: hands the current row's parameter over and opens a details window on it,
 // captioned with ed_'s text. Does nothing without a current product or on an empty table.
 void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& m_prod, const product::ParamTable& cds_,
