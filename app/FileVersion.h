@@ -1,6 +1,7 @@
-// The executable's version information. Linux executables carry no Windows version resource, so
-// ours gets a Windows-format version block (VS_VERSIONINFO) in the ELF section ".vkversion" at
-// build time; these functions read it back the way the Windows version functions would.
+// The executable's version information (a VS_VERSIONINFO block). On Windows it is the version
+// resource, read with the system's version functions. Elsewhere executables carry no such
+// resource, so ours get the same block in the ELF section ".vkversion" at build time, and these
+// functions read it back the way the system's would.
 #pragma once
 
 #include <QByteArray>
@@ -13,13 +14,16 @@ namespace vk {
 
 inline constexpr char versionSectionName[] = ".vkversion";
 
-// The version block of an ELF file; empty when the file cannot be read, is no ELF file or has
-// no such section.
+// The version information of an executable; empty when the file cannot be read or has none.
 QByteArray readVersionInfo(const QString& fileName);
 
-// The text of a string value: "StringFileInfo\<table>\<key>". Nothing when the block is
+// The text of the string value "\StringFileInfo\<table>\<key>" of information that
+// readVersionInfo gave, up to its terminating zero. Nothing when the table or the key is missing.
+std::optional<QString> queryVersionString(const QByteArray& info, QStringView table, QStringView key);
+
+// The same lookup done by our own reader, on any block, however damaged: nothing when it is
 // malformed or lacks the table or the key. Keys compare without regard to case.
-std::optional<QString> queryVersionString(const QByteArray& block, QStringView table, QStringView key);
+std::optional<QString> parseVersionString(const QByteArray& block, QStringView table, QStringView key);
 
 // The running executable's full file name.
 QString runningExecutable();

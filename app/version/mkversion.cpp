@@ -1,11 +1,15 @@
 // Writes a Windows-format version block (VS_VERSIONINFO) for the executable's version section.
 //
-//   vk_mkversion <out> <a.b.c.d> [--table 040904E4] [--no-fileversion]
+//   vk_mkversion <out> [<a.b.c.d>] [--table XXXXXXXX] [--no-fileversion]
 //
-// The block carries the fixed file information, one StringFileInfo table and the matching
-// VarFileInfo translation, as the Windows tools lay it out: every node is
+// Without arguments beyond <out> it writes the project's own block (VersionInfo.h, the values the
+// Windows resource is made from too). The block carries the fixed file information, one
+// StringFileInfo table and the matching VarFileInfo translation, as the Windows tools lay it out:
+// every node is
 //   u16 length, u16 value length, u16 type, UTF-16 key with its zero, padding to 4, value, padding,
 //   children.
+#include "VersionInfo.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -69,15 +73,16 @@ Bytes stringNode(const std::string& key, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <out> <a.b.c.d> [--table XXXXXXXX] [--no-fileversion]\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <out> [<a.b.c.d>] [--table XXXXXXXX] [--no-fileversion]\n", argv[0]);
         return 2;
     }
     const std::string out = argv[1];
-    const std::string version = argv[2];
-    std::string table = "040904E4";
+    int i = 2;
+    const std::string version = argc > 2 && argv[2][0] != '-' ? argv[i++] : VESKOR_VERSION_TEXT;
+    std::string table = VESKOR_VERSION_TABLE;
     bool withFileVersion = true;
-    for (int i = 3; i < argc; ++i) {
+    for (; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--table") && i + 1 < argc) table = argv[++i];
         else if (!std::strcmp(argv[i], "--no-fileversion")) withFileVersion = false;
         else {
@@ -104,11 +109,11 @@ int main(int argc, char** argv)
     put32(fixed, 0);
 
     std::vector<Bytes> strings;
-    strings.push_back(stringNode("CompanyName", "Mirel"));
-    strings.push_back(stringNode("FileDescription", "Veskor"));
+    strings.push_back(stringNode("CompanyName", VESKOR_COMPANY_NAME));
+    strings.push_back(stringNode("FileDescription", VESKOR_FILE_DESCRIPTION));
     if (withFileVersion) strings.push_back(stringNode("FileVersion", version));
-    strings.push_back(stringNode("InternalName", "veskor"));
-    strings.push_back(stringNode("ProductName", "Veskor"));
+    strings.push_back(stringNode("InternalName", VESKOR_INTERNAL_NAME));
+    strings.push_back(stringNode("ProductName", VESKOR_PRODUCT_NAME));
     strings.push_back(stringNode("ProductVersion", version));
 
     const Bytes stringTable = node(table, {}, 0, 1, strings);
