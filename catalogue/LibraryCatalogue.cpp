@@ -39,6 +39,18 @@ namespace {
 //
 // The C locale's sort keys ignore the case setting of the collator, so there the keys are the
 // case-folded texts, compared by code point as the C collation compares.
+//
+// On Windows Qt keeps the system's sort key, a byte string, in a QString and compares it as UTF-16
+// text, which puts "(1/0=2) Cap A" after "Cap C" and "a" apart from "A". There the "key" is the text
+// itself, collated pair by pair with the system's comparison.
+
+#ifdef Q_OS_WIN
+struct PairwiseKey {
+    QString text;
+    const QCollator* collator;
+    int compare(const PairwiseKey& other) const { return collator->compare(text, other.text); }
+};
+#endif
 
 class SortIndex : public QObject {
     Q_OBJECT
@@ -50,7 +62,7 @@ public:
         if (m_model != m_list->model()) watch(m_list->model());
         if (m_stale || !m_collator || m_collator->locale() != QLocale()) rebuild();
         if (m_plain) insertWith(m_plainKeys, item.toCaseFolded(), item);
-        else insertWith(m_keys, m_collator->sortKey(item), item);
+        else insertWith(m_keys, collatedKey(item), item);
     }
 
     // The same for many items at once: equal to inserting them one by one, in their order. Into an
@@ -64,10 +76,18 @@ public:
             return;
         }
         if (m_plain) fillWith(m_plainKeys, items, [](const QString& s) { return s.toCaseFolded(); });
-        else fillWith(m_keys, items, [this](const QString& s) { return m_collator->sortKey(s); });
+        else fillWith(m_keys, items, [this](const QString& s) { return collatedKey(s); });
     }
 
 private:
+#ifdef Q_OS_WIN
+    using CollatedKey = PairwiseKey;
+    CollatedKey collatedKey(const QString& text) const { return {text, &*m_collator}; }
+#else
+    using CollatedKey = QCollatorSortKey;
+    CollatedKey collatedKey(const QString& text) const { return m_collator->sortKey(text); }
+#endif
+
     template <class Keys, class MakeKey> void fillWith(Keys& keys, const QStringList& items, MakeKey makeKey)
     {
         std::vector<std::pair<typename Keys::value_type, QString>> sorted;
@@ -141,7 +161,7 @@ private:
         for (int row = 0; row < n; ++row) {
             const QString text = m_list->itemText(row);
             if (m_plain) m_plainKeys.append(text.toCaseFolded());
-            else m_keys.append(m_collator->sortKey(text));
+            else m_keys.append(collatedKey(text));
         }
         m_stale = false;
     }
@@ -150,7 +170,7 @@ private:
     QAbstractItemModel* m_model = nullptr;
     std::optional<QCollator> m_collator;
     bool m_plain = false;
-    QList<QCollatorSortKey> m_keys;
+    QList<CollatedKey> m_keys;
     QList<QString> m_plainKeys;
     bool m_stale = true;
     bool m_inserting = false;
