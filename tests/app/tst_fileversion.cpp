@@ -1,4 +1,6 @@
-// The version block as built into the tool, read back from copies altered with objcopy.
+// The version information as built into the tool, and the cases of a missing or different one:
+// on Linux copies of the tool altered with objcopy, on Windows small programs built with variants
+// of the tool's version resource, read through the system's version functions.
 #include "Dialogs.h"
 #include "FileVersion.h"
 #include "SkinManager.h"
@@ -16,6 +18,14 @@ class TestFileVersion : public QObject {
 
     QTemporaryDir m_dir;
 
+#ifdef _WIN32
+    // The tool itself, or the sample program built with that variant of its version resource.
+    QString executableFor(const QString& variant)
+    {
+        if (variant == u"as built") return QStringLiteral(VK_VESKOR_EXE);
+        return QStringLiteral(VK_VERSION_SAMPLES) + u"/vk_version_"_s + QString(variant).replace(u' ', u'_') + u".exe"_s;
+    }
+#else
     void run(const QString& program, const QStringList& args)
     {
         QProcess p;
@@ -42,6 +52,17 @@ class TestFileVersion : public QObject {
         return copy;
     }
 
+    QString executableFor(const QString& variant)
+    {
+        const QString name = QString(variant).replace(u' ', u'_');
+        if (variant == u"none") return alteredCopy(name, true, {});
+        if (variant == u"other language") return alteredCopy(name, false, {u"--table"_s, u"040704B0"_s});
+        if (variant == u"no fileversion") return alteredCopy(name, false, {u"--no-fileversion"_s});
+        if (variant == u"other version") return alteredCopy(name, false, {u"--table"_s, u"040904E4"_s});
+        return alteredCopy(name, false, {});
+    }
+#endif
+
 private slots:
     void initTestCase()
     {
@@ -55,58 +76,65 @@ private slots:
 
     void versionCases_data()
     {
-        QTest::addColumn<bool>("remove");
-        QTest::addColumn<QStringList>("blockArgs");
+        QTest::addColumn<QString>("variant");
         QTest::addColumn<bool>("hasBlock");
         QTest::addColumn<QString>("version");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("as built") << false << QStringList() << true << u"2.0.0.2"_s << QStringList();
-        QTest::newRow("no version section") << true << QStringList() << false << QString()
-                                            << QStringList{u"No FileVersionInfo found"_s};
-        QTest::newRow("other language only") << false << QStringList{u"--table"_s, u"040704B0"_s} << true << QString()
-                                              << QStringList();
-        QTest::newRow("table without FileVersion") << false << QStringList{u"--no-fileversion"_s} << true << QString()
-                                                   << QStringList();
-        QTest::newRow("other version number") << false << QStringList{u"--table"_s, u"040904E4"_s} << true
-                                              << u"7.1.0.3"_s << QStringList();
+        QTest::newRow("as built") << u"as built"_s << true << u"2.0.0.2"_s << QStringList();
+        QTest::newRow("no version information") << u"none"_s << false << QString()
+                                                << QStringList{u"No FileVersionInfo found"_s};
+        QTest::newRow("other language only") << u"other language"_s << true << QString() << QStringList();
+        QTest::newRow("table without FileVersion") << u"no fileversion"_s << true << QString() << QStringList();
+        QTest::newRow("other version number") << u"other version"_s << true << u"7.1.0.3"_s << QStringList();
     }
     void versionCases()
     {
-        QFETCH(bool, remove);
-        QFETCH(QStringList, blockArgs);
+        QFETCH(QString, variant);
         QFETCH(bool, hasBlock);
         QFETCH(QString, version);
         QFETCH(QStringList, messages);
-        const QString copy = alteredCopy(QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'), remove, blockArgs);
-        QVERIFY(!copy.isEmpty());
+        const QString executable = executableFor(variant);
+        QVERIFY(QFile::exists(executable));
 
-        QCOMPARE(!vk::readVersionInfo(copy).isEmpty(), hasBlock);
+        QCOMPARE(!vk::readVersionInfo(executable).isEmpty(), hasBlock);
 
         Tmainfrm w;
         dialogs::testing::clear();
-        QCOMPARE(w.ReadFileVersion(copy), version);
+        QCOMPARE(w.ReadFileVersion(executable), version);
         QStringList shown;
         for (const auto& s : dialogs::testing::shown()) shown << s.text;
         QCOMPARE(shown, messages);
     }
 
+    // The running executable is found by its full name, and read like any other: a test program
+    // carries the tool's version information too.
+    void runningExecutable()
+    {
+        const QString self = vk::runningExecutable();
+        QVERIFY2(QFileInfo(self).isAbsolute() && QFileInfo(self).isFile(), qPrintable(self));
+        QCOMPARE(QFileInfo(self).canonicalFilePath(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+        QCOMPARE(vk::queryVersionString(vk::readVersionInfo(self), u"040904E4", u"FileVersion"),
+                 std::optional<QString>(u"2.0.0.2"_s));
+    }
+
     // Blocks cut short or wrong in their lengths give no value and read nothing beyond the block.
     void malformedBlocks()
     {
-        const QString copy = alteredCopy(u"sound"_s, false, {u"--table"_s, u"040904E4"_s});
-        QByteArray block = vk::readVersionInfo(copy);
+        QByteArray block = vk::readVersionInfo(executableFor(u"other version"_s));
         QVERIFY(!block.isEmpty());
-        QCOMPARE(vk::queryVersionString(block, u"040904E4", u"FileVersion"), std::optional<QString>(u"7.1.0.3"_s));
+        // The system's copy may carry room beyond the block; ours reads the block's own length.
+        block.truncate(qsizetype(quint8(block[0]) | (quint8(block[1]) << 8)));
+        QCOMPARE(vk::parseVersionString(block, u"040904E4", u"FileVersion"), std::optional<QString>(u"7.1.0.3"_s));
         for (qsizetype cut : {qsizetype(0), qsizetype(4), qsizetype(40), block.size() / 2, block.size() - 2})
-            QVERIFY2(!vk::queryVersionString(block.left(cut), u"040904E4", u"FileVersion").has_value(),
+            QVERIFY2(!vk::parseVersionString(block.left(cut), u"040904E4", u"FileVersion").has_value(),
                      qPrintable(QString::number(cut)));
         QByteArray bigLength = block;
         bigLength[0] = char(0xff);
         bigLength[1] = char(0x7f);
-        QVERIFY(!vk::queryVersionString(bigLength, u"040904E4", u"FileVersion").has_value());
+        QVERIFY(!vk::parseVersionString(bigLength, u"040904E4", u"FileVersion").has_value());
         QByteArray notVersion = block;
         notVersion[6] = 'X';
-        QVERIFY(!vk::queryVersionString(notVersion, u"040904E4", u"FileVersion").has_value());
+        QVERIFY(!vk::parseVersionString(notVersion, u"040904E4", u"FileVersion").has_value());
     }
 
     void notAnExecutable()

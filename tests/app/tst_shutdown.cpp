@@ -84,7 +84,8 @@ private slots:
         QCOMPARE(int(reported.size()), faults);
         for (const std::string& fault : reported)
             QVERIFY2(QString::fromStdString(fault).contains(u"talvosim"_s), fault.c_str());
-        if (wholeEnd) QCOMPARE(sim::moduleLiveObjects(), int64_t(0));
+        // None left, or (-1) the system has unloaded the module with the apartment.
+        if (wholeEnd) QVERIFY(sim::moduleLiveObjects() <= 0);
 
         // The late release a breach leads to. Safe only where modules are never unloaded.
 #ifdef _WIN32

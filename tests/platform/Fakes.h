@@ -11,6 +11,13 @@
 #include <string>
 #include <vector>
 
+// Exports of the test server modules.
+#ifdef _WIN32
+#define VK_TEST_EXPORT extern "C" __declspec(dllexport)
+#else
+#define VK_TEST_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
 namespace fake {
 
 // What happened to one object; kept outside it, so it can be read after the object is gone.

@@ -1,7 +1,9 @@
-// Class registrations in folders of the test's own, so tests running side by side never see each
-// other's registrations and nothing of the user's is read.
+// Class registrations for the runtime tests. On Linux they go into folders of the test's own, so
+// tests running side by side never see each other's registrations and nothing of the user's is
+// read; on Windows into the machine-wide class keys, removed again by clear().
 #pragma once
 
+#include "SystemAccess.h"
 #include "vkcom.h"
 
 #include <QByteArray>
@@ -10,7 +12,38 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <set>
+#include <string>
+
 using namespace Qt::StringLiterals;
+
+#ifdef _WIN32
+
+class PrivateRegistry {
+public:
+    ~PrivateRegistry() { clear(); }
+
+    // Writes the class key and returns its name.
+    QString write(const vk::Guid& clsid, const QByteArray& content) {
+        simtest::writeClassRegistration(clsid, content.toStdString());
+        m_written.insert(vk::toString(clsid));
+        return u"HKEY_LOCAL_MACHINE\\"_s + QString::fromStdWString(simtest::classKey(clsid));
+    }
+
+    // Removes every registration written so far.
+    void clear() {
+        for (const std::string& id : m_written) {
+            vk::Guid clsid;
+            if (vk::parseGuid(id, clsid)) simtest::deleteClassRegistration(clsid);
+        }
+        m_written.clear();
+    }
+
+private:
+    std::set<std::string> m_written;
+};
+
+#else
 
 class PrivateRegistry {
 public:
@@ -44,3 +77,5 @@ public:
 private:
     QTemporaryDir m_home, m_dirs1, m_dirs2;
 };
+
+#endif

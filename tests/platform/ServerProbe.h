@@ -2,16 +2,13 @@
 #pragma once
 
 #include "Fakes.h"
-
-#include <dlfcn.h>
+#include "SystemAccess.h"
 
 // How many objects the test server module has made; 0 while it is not loaded.
 inline int serverCreated()
 {
-    void* handle = dlopen(VK_TEST_SERVER, RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) return 0;
-    auto fn = reinterpret_cast<fake::CreatedCountFn>(dlsym(handle, "vkcomTestServerCreated"));
-    const int n = fn ? fn() : -1;
-    dlclose(handle); // only drops the reference taken by RTLD_NOLOAD
-    return n;
+    const simtest::Module server(VK_TEST_SERVER, simtest::Module::Mode::IfLoaded);
+    if (!server) return 0;
+    const auto fn = server.symbol<fake::CreatedCountFn>("vkcomTestServerCreated");
+    return fn ? fn() : -1;
 }

@@ -3,9 +3,15 @@
 // with a description of its own.
 #include "Fakes.h"
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 namespace {
 
 int g_created = 0;
+// What happened to each object made, so the module knows whether any is still alive.
+std::vector<std::unique_ptr<fake::Counts>> g_made;
 
 class Factory final : public fake::Unknown<vk::IClassFactory> {
 public:
@@ -14,9 +20,10 @@ public:
     vk::HResult VK_CALL CreateInstance(vk::IUnknown* outer, const vk::Guid& iid, void** out) override {
         *out = nullptr;
         if (outer) return vk::CLASS_E_NOAGGREGATION_;
+        fake::Counts* counts = g_made.emplace_back(std::make_unique<fake::Counts>()).get();
         vk::IUnknown* object = nullptr;
-        if (m_clsid == talvo::CLSID_Core2) object = new fake::Core;
-        else object = new fake::Catalog;
+        if (m_clsid == talvo::CLSID_Core2) object = new fake::Core(counts);
+        else object = new fake::Catalog(counts);
         ++g_created;
         const vk::HResult h = object->QueryInterface(iid, out);
         object->Release();
@@ -30,7 +37,7 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) vk::HResult DllGetClassObject(const vk::Guid& clsid,
+VK_TEST_EXPORT vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid,
                                                                               const vk::Guid& iid, void** out) {
     *out = nullptr;
     if (clsid == fake::CLSID_TestRefused) {
@@ -44,6 +51,11 @@ extern "C" __attribute__((visibility("default"))) vk::HResult DllGetClassObject(
     return h;
 }
 
-extern "C" __attribute__((visibility("default"))) int vkcomTestServerCreated() {
+VK_TEST_EXPORT vk::HResult VK_CALL DllCanUnloadNow() {
+    const bool alive = std::any_of(g_made.begin(), g_made.end(), [](const auto& c) { return !c->destroyed; });
+    return alive ? vk::S_FALSE_ : vk::S_OK_;
+}
+
+VK_TEST_EXPORT int vkcomTestServerCreated() {
     return g_created;
 }

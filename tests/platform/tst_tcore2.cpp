@@ -9,8 +9,6 @@
 
 #include <QTest>
 
-#include <dlfcn.h>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -43,6 +41,9 @@ class tst_tcore2 : public QObject {
     Q_OBJECT
 
 private slots:
+    // The system's runtime wants the apartment before anything is created or published in it.
+    void initTestCase() { QVERIFY(vk::succeeded(vk::coInitialize())); }
+    void cleanupTestCase() { vk::coUninitialize(); }
     void init() {
         m_reg.clear();
         vk::clearErrorInfo();
@@ -59,7 +60,7 @@ private slots:
     void failingCatalog();
 
 private:
-    void registerServer() const { m_reg.write(talvo::CLSID_Core2, "InprocServer=" VK_TEST_SERVER "\n"); }
+    void registerServer() { m_reg.write(talvo::CLSID_Core2, "InprocServer=" VK_TEST_SERVER "\n"); }
 
     PrivateRegistry m_reg;
 };
@@ -151,20 +152,30 @@ void tst_tcore2::notInstalled_data() {
     QTest::addColumn<QByteArray>("registration"); // empty: none
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("anySystem"); // the status and message alike on every system
     QTest::newRow("not registered") << QByteArray() << vk::REGDB_E_CLASSNOTREG_
-                                    << u"Class not registered"_s + kClassIdSuffix;
+                                    << u"Class not registered"_s + kClassIdSuffix << true;
     QTest::newRow("module missing") << QByteArray("InprocServer=/opt/talvo/missing/libcore2.so\n")
-                                    << vk::CO_E_DLLNOTFOUND_ << u"/opt/talvo/missing/libcore2.so"_s;
+                                    << vk::CO_E_DLLNOTFOUND_ << u"/opt/talvo/missing/libcore2.so"_s << false;
     QTest::newRow("module without factory") << QByteArray("InprocServer=" VK_TEST_NOEXPORT "\n")
-                                            << vk::CO_E_ERRORINDLL_ << u"DllGetClassObject"_s;
+                                            << vk::CO_E_ERRORINDLL_ << u"DllGetClassObject"_s << false;
 }
 
 void tst_tcore2::notInstalled() {
     QFETCH(QByteArray, registration);
     QFETCH(int, status);
     QFETCH(QString, message);
+    QFETCH(bool, anySystem);
     if (!registration.isEmpty()) m_reg.write(talvo::CLSID_Core2, registration);
     vk::setErrorInfo(u"left over from an earlier call");
+#ifdef _WIN32
+    // The system's runtime fails these creations with statuses and texts of its own (Wine's
+    // differ from Windows'); the text still names the class.
+    const bool exact = anySystem;
+#else
+    Q_UNUSED(anySystem);
+    const bool exact = true;
+#endif
 
     talvo::TCore2 core;
     int errors = 0;
@@ -173,9 +184,10 @@ void tst_tcore2::notInstalled() {
     } catch (const vk::ComError& e) {
         ++errors;
         const QString text = QString::fromUtf8(e.what());
-        QCOMPARE(e.code(), status);
+        QVERIFY(vk::failed(e.code()));
+        if (exact) QCOMPARE(e.code(), status);
         QVERIFY2(text.endsWith(kClassIdSuffix), qPrintable(text));
-        QVERIFY2(text.contains(message), qPrintable(text));
+        if (exact) QVERIFY2(text.contains(message), qPrintable(text));
         QVERIFY2(!text.contains(u"left over"_s), qPrintable(text));
     }
     QCOMPARE(errors, 1);
@@ -210,7 +222,11 @@ void tst_tcore2::failingCatalog_data() {
     QTest::addColumn<QString>("message");
     QTest::newRow("server's description") << u"Catalogue store \u00abmain\u00bb is locked"_s
                                           << u"Catalogue store \u00abmain\u00bb is locked"_s;
+#ifdef _WIN32
+    QTest::newRow("status text") << QString() << QString::fromStdString(vk::statusText(vk::E_FAIL_));
+#else
     QTest::newRow("status text") << QString() << u"Unspecified error"_s;
+#endif
 }
 
 void tst_tcore2::failingCatalog() {

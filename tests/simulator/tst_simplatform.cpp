@@ -31,6 +31,9 @@ class TestSimPlatform : public QObject {
     }
 
 private slots:
+    // The system's runtime wants the apartment before anything is published in it.
+    void initTestCase() { QVERIFY(vk::succeeded(vk::coInitialize())); }
+    void cleanupTestCase() { vk::coUninitialize(); }
     void init() {
         m_liveAtStart = Platform::liveObjects();
         m_platform = Platform::create(fixtureCatalog());

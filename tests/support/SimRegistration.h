@@ -5,13 +5,11 @@
 #pragma once
 
 #include "SimPlatform.h"
+#include "SystemAccess.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #ifndef TALVOSIM_MODULE_PATH
@@ -20,39 +18,10 @@
 
 namespace simtest {
 
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "veskor-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-        m_path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-    // Writes a file into the folder (creating subfolders) and returns its full path.
-    std::string write(const std::string& name, const std::string& content) const {
-        const std::filesystem::path file = std::filesystem::path(m_path) / name;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << content;
-        if (!out) throw std::runtime_error("cannot write " + file.string());
-        return file.string();
-    }
-
-private:
-    std::string m_path;
-};
-
-// Points $XDG_DATA_HOME at a fresh folder of this process (so parallel tests never share one) and
-// writes there the class registration of Core2 naming the simulated platform's module and a library
-// folder. At destruction the registration goes and $XDG_DATA_HOME is restored.
+// Writes the class registration of Core2 naming the simulated platform's module and a library
+// folder where the runtime reads it: on Linux in a fresh $XDG_DATA_HOME of this process (so
+// parallel tests never share one), on Windows as the machine-wide class key. At destruction the
+// registration goes ($XDG_DATA_HOME is restored).
 //
 // The module reads a folder's catalogue once, at the first instance made for it: a test that needs
 // a different catalogue uses a different folder (or a RunningPlatform).
@@ -62,29 +31,36 @@ public:
         : ModuleRegistration(Raw{}, "InprocServer=" + std::string(TALVOSIM_MODULE_PATH) + "\nLibraryFolder=" +
                                         libraryFolder + "\n") {}
 
-    // The registration file with exactly this content (for broken registrations).
+    // The registration with exactly these key=value lines (for broken registrations).
     struct Raw {};
     ModuleRegistration(Raw, const std::string& content) {
+#ifdef _WIN32
+        writeClassRegistration(talvo::CLSID_Core2, content);
+#else
         if (const char* old = std::getenv("XDG_DATA_HOME")) m_oldHome = old;
         setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
-        m_file = m_home.write("vkcom/classes/" + vk::toString(talvo::CLSID_Core2) + ".reg", content);
+        m_home.write("vkcom/classes/" + vk::toString(talvo::CLSID_Core2) + ".reg", content);
+#endif
     }
     ~ModuleRegistration() {
+#ifdef _WIN32
+        deleteClassRegistration(talvo::CLSID_Core2);
+#else
         if (m_oldHome) setenv("XDG_DATA_HOME", m_oldHome->c_str(), 1);
         else unsetenv("XDG_DATA_HOME");
+#endif
     }
     ModuleRegistration(const ModuleRegistration&) = delete;
     ModuleRegistration& operator=(const ModuleRegistration&) = delete;
-
-    const std::string& file() const { return m_file; }
 
     // The platform the module serves for this registration (after the first instance was made).
     std::shared_ptr<sim::Platform> platform() const { return sim::modulePlatform(); }
 
 private:
+#ifndef _WIN32
     TempFolder m_home;
-    std::string m_file;
     std::optional<std::string> m_oldHome;
+#endif
 };
 
 // A fixture catalogue as a running Core2 instance: the tool's connection attaches to it. Revoked
