@@ -275,8 +275,11 @@ TSplash* Tmainfrm::splash() const { return Splash; }
 
 QMargins Tmainfrm::frame() const
 {
-    if (frameReader()) return frameReader()(*this);
-    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins f = frameReader() ? frameReader()(*this) : windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    // While a window manager is still putting its frame together the window system can report
+    // one from a frame window not yet sized: sides below zero. That frame is not known yet.
+    if (f.left() < 0 || f.top() < 0 || f.right() < 0 || f.bottom() < 0) return {};
+    return f;
 }
 
 int Tmainfrm::outerWidth() const
@@ -533,6 +536,8 @@ void Tmainfrm::awaitFrame()
 // A frame that comes, goes or changes changes the outer size as a resize would.
 void Tmainfrm::frameChanged()
 {
+    // The first showing is still waiting for the frame and will take it as it settles.
+    if (m_frameWait->isActive()) return;
     const QMargins now = frame();
     if (now == m_lastFrame) return;
     m_lastFrame = now;
