@@ -142,7 +142,7 @@ Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent)
     m_scroller->setWidgetResizable(true);
     m_scroller->setGeometry(rect());
     new vk::SmoothScroll(m_scroller->verticalScrollBar());
-    m_form = new QWidget;
+    m_form = new QWidget(m_scroller);
     m_form->setObjectName(QStringLiteral("form"));
     m_form->setMinimumHeight(LaidOutHeight);
     m_form->resize(LaidOutWidth, LaidOutHeight);
