@@ -51,6 +51,9 @@ QWidget* boxParent()
 void runBox(QMessageBox::Icon icon, const QString& text)
 {
     QMessageBox box(icon, appTitle(), text, QMessageBox::Ok, boxParent());
+    // Texts carry platform strings (library names, error descriptions) that may look like markup;
+    // they are shown as written.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }

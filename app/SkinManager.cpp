@@ -1,13 +1,6 @@
 #include "SkinManager.h"
 
 #include <QApplication>
-#include <QGraphicsOpacityEffect>
-#include <QLabel>
-#include <QPalette>
-#include <QPropertyAnimation>
-#include <QStyle>
-#include <QStyleFactory>
-#include <QWidget>
 
 #include <array>
 #include <cmath>
@@ -99,82 +92,34 @@ QColor SkinManager::color(Role role) const
     return shifted(QColor(QString::fromLatin1(skin->colours[role])));
 }
 
-QString SkinManager::styleSheet() const
+QString SkinManager::pushButtonStyleSheet() const
 {
     auto c = [this](Role r) { return color(r).name(); };
-    // Only push buttons and the gauge are drawn by the skin; the rest follows the palette.
     return QStringLiteral(
                "QPushButton { color: %1; border: 1px solid %2; border-radius: 4px; padding: 3px 10px;"
                " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %3, stop:1 %4); }\n"
                "QPushButton:hover { border-color: %5; }\n"
                "QPushButton:pressed { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %4, stop:1 %3); }\n"
-               "QPushButton:focus { border-color: %5; }\n"
-               "QProgressBar { color: %6; border: 1px solid %2; border-radius: 3px; background: %7;"
+               "QPushButton:focus { border-color: %5; }\n")
+        .arg(c(ButtonText), c(Border), c(ButtonTop), c(ButtonBottom), c(Highlight));
+}
+
+QString SkinManager::gaugeStyleSheet() const
+{
+    auto c = [this](Role r) { return color(r).name(); };
+    return QStringLiteral(
+               "QProgressBar { color: %1; border: 1px solid %2; border-radius: 3px; background: %3;"
                " text-align: center; font-weight: bold; }\n"
                "QProgressBar::chunk { border-radius: 2px;"
-               " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 %8, stop:1 %9); }\n")
-        .arg(c(ButtonText), c(Border), c(ButtonTop), c(ButtonBottom), c(Highlight), c(Text), c(Base),
-             c(GaugeFrom), c(GaugeTo));
+               " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 %4, stop:1 %5); }\n")
+        .arg(c(Text), c(Border), c(Base), c(GaugeFrom), c(GaugeTo));
 }
 
 void SkinManager::apply()
 {
-    if (m_animated && !animationsSuppressed) fadeWindows();
-    if (QApplication::style()->name().compare(u"fusion", Qt::CaseInsensitive) != 0)
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-
-    QPalette p;
-    p.setColor(QPalette::Window, color(Window));
-    p.setColor(QPalette::WindowText, color(WindowText));
-    p.setColor(QPalette::Base, color(Base));
-    p.setColor(QPalette::AlternateBase, color(AltBase));
-    p.setColor(QPalette::Text, color(Text));
-    p.setColor(QPalette::Button, color(Button));
-    p.setColor(QPalette::ButtonText, color(ButtonText));
-    p.setColor(QPalette::BrightText, color(Link));
-    p.setColor(QPalette::Light, color(ButtonTop));
-    p.setColor(QPalette::Midlight, color(Button));
-    p.setColor(QPalette::Mid, color(ButtonBottom));
-    p.setColor(QPalette::Dark, color(Border));
-    p.setColor(QPalette::Shadow, color(Border).darker(150));
-    p.setColor(QPalette::Link, color(Link));
-    p.setColor(QPalette::LinkVisited, color(Link));
-    p.setColor(QPalette::ToolTipBase, color(ToolTip));
-    p.setColor(QPalette::ToolTipText, color(ToolTipText));
-    p.setColor(QPalette::PlaceholderText, color(Text).darker(140));
-    // Selections stay visible without focus.
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(group, QPalette::Highlight, color(Highlight));
-        p.setColor(group, QPalette::HighlightedText, color(HighlightText));
-    }
-    QColor disabled = color(WindowText);
-    disabled.setAlphaF(0.45f);
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, disabled);
-    QApplication::setPalette(p);
-    qApp->setStyleSheet(styleSheet());
-}
-
-// Lays the current look of every visible window over it and fades it out, so the new skin
-// appears to blend in.
-void SkinManager::fadeWindows()
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->isVisible() || window->width() <= 0 || window->height() <= 0) continue;
-        auto* overlay = new QLabel(window);
-        overlay->setObjectName(QStringLiteral("skinFade"));
-        overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
-        overlay->setPixmap(window->grab());
-        overlay->setGeometry(window->rect());
-        auto* effect = new QGraphicsOpacityEffect(overlay);
-        overlay->setGraphicsEffect(effect);
-        overlay->show();
-        overlay->raise();
-        auto* fade = new QPropertyAnimation(effect, "opacity", overlay);
-        fade->setDuration(220);
-        fade->setStartValue(1.0);
-        fade->setEndValue(0.0);
-        connect(fade, &QPropertyAnimation::finished, overlay, &QObject::deleteLater);
-        fade->start();
-    }
+    if (m_animated && !animationsSuppressed) emit aboutToRecolour();
+    // The gauge is the skin's own control wherever it is; the application's palette, and with it
+    // every list, field and grid, stays the system's.
+    qApp->setStyleSheet(gaugeStyleSheet());
+    emit recoloured();
 }

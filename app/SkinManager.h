@@ -1,6 +1,7 @@
-// The tool's skins: three built-in themes, each a set of colours turned into the application's
-// palette and a light style sheet, shifted in hue and saturation before use. Applies app-wide,
-// so every window (main window, splash, details windows) follows the skin in force.
+// The tool's skins: three built-in themes, each a set of colours shifted in hue and saturation
+// before use. The manager holds the skin in force and draws the one control kind it owns app-wide,
+// the gauge; a form takes the skin through its SkinProvider (background, labels on it, push
+// buttons). Everything else keeps the system's own look.
 #pragma once
 
 #include <QColor>
@@ -28,7 +29,7 @@ public:
     int saturation() const { return m_saturation; }
     void setSaturation(int percent);
 
-    // The skin-change cross-fade.
+    // The skin-change cross-fade (shown by the forms' providers).
     bool animated() const { return m_animated; }
     void setAnimated(bool on) { m_animated = on; }
     // Keeps every skin manager from fading, whatever its switch says (tests).
@@ -41,14 +42,21 @@ public:
     // The shift of hue and saturation applied to a colour.
     QColor shifted(const QColor& c) const;
 
-    QString styleSheet() const;
+    // The look of push buttons and of the gauge in the skin in force.
+    QString pushButtonStyleSheet() const;
+    QString gaugeStyleSheet() const;
 
 signals:
+    // After each selection of a skin by name.
     void afterChange();
+    // The colours are about to change and the change is to be animated: forms keep their old look
+    // to fade from.
+    void aboutToRecolour();
+    // The colours changed (skin, hue or saturation).
+    void recoloured();
 
 private:
     void apply();
-    void fadeWindows();
 
     QString m_skinName;
     int m_hueOffset = 0;

@@ -6,6 +6,8 @@
 #include "ComPtr.h"
 #include "talvo.h"
 
+#include <QElapsedTimer>
+#include <QMargins>
 #include <QWidget>
 
 #include <functional>
@@ -16,9 +18,11 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QTableView;
 class QTimer;
 class SkinManager;
+class SkinProvider;
 class TSplash;
 
 namespace talvo {
@@ -49,6 +53,10 @@ public:
     // The pause between slide steps in milliseconds (tests use 0).
     static void setSlidePause(int milliseconds);
     static int slidePause();
+    // Where the window's frame margins are read from; by default the window system (tests stand in
+    // for a window manager that frames late or never).
+    using FrameReader = std::function<QMargins(const Tmainfrm&)>;
+    static void setFrameReader(FrameReader reader);
 
     explicit Tmainfrm(QWidget* parent = nullptr);
     ~Tmainfrm() override;
@@ -59,6 +67,9 @@ public:
     static constexpr int OpenWidth = 910;
     static constexpr int OffersShowUpTo = 626;
     static constexpr int OffersHideFrom = 630;
+    // The client area as laid out; a shorter window scrolls it.
+    static constexpr int LaidOutWidth = 842;
+    static constexpr int LaidOutHeight = 655;
     static inline const QString DesignCaption = QStringLiteral("Int&Ext Parameters for Mirel Product Libraries :: ");
     static inline const QString ShowCaption = QStringLiteral("Show Data as CSV ----->");
     static inline const QString HideCaption = QStringLiteral("<----- Hide CSV Data");
@@ -67,12 +78,15 @@ public:
     int outerHeight() const;
     void setOuterWidth(int width);
     void setOuterHeight(int height);
+    // The frame around the client area as the window system reports it; empty until a window
+    // manager has framed the window (and always without one).
+    QMargins frame() const;
 
     bool StartingUp() const { return m_startingUp; }
     talvo::TCore2* core() const { return m_core.get(); }
     TSplash* splash() const;
     SkinManager* skinManager() const { return m_sknmgr1; }
-    QObject* skinProvider() const { return m_sSkinProvider1; }
+    SkinProvider* skinProvider() const { return m_sSkinProvider1; }
     QTimer* resizer() const { return m_tmr_resizer; }
 
     // The current library and product; empty until a selection sets them.
@@ -88,6 +102,9 @@ public:
     QPushButton* Button2() const { return m_Button2; }
     QPlainTextEdit* memo2() const { return m_memo2; }
     QPlainTextEdit* lstParameters() const { return m_lstParameters; }
+    // The laid-out client area that holds the controls, and the area that scrolls it.
+    QWidget* form() const { return m_form; }
+    QScrollArea* formScroller() const { return m_scroller; }
 
     // The file version text of the running executable, or empty.
     QString ReadFileVersion();
@@ -113,11 +130,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    void awaitFrame();
+    void frameChanged();
     void FormClose(QCloseEvent* event);
     void runCatalogueScan();
     void createParameterTable();
@@ -137,9 +157,17 @@ private:
     std::function<void(int, int)> m_slideObserver;
 
     SkinManager* m_sknmgr1 = nullptr;
-    QObject* m_sSkinProvider1 = nullptr;
+    SkinProvider* m_sSkinProvider1 = nullptr;
     QTimer* m_tmr_resizer = nullptr;
 
+    // The first showing waits for the window manager's frame (see showEvent).
+    QTimer* m_frameWait = nullptr;
+    QElapsedTimer m_shownFor;
+    QElapsedTimer m_exposedFor;
+    QMargins m_lastFrame;
+
+    QScrollArea* m_scroller = nullptr;
+    QWidget* m_form = nullptr;
     QLabel* m_Image1 = nullptr;
     QComboBox* m_cmbLibraries = nullptr;
     QComboBox* m_cmbProducts = nullptr;

@@ -1,26 +1,9 @@
-#include "Dialogs.h"
 #include "Program.h"
-#include "Tmainfrm.h"
-#include "vkcom.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    // The platform connection expects the component runtime ready on this thread.
-    const vk::HResult initialised = vk::coInitialize();
-    QApplication::setApplicationName(dialogs::appTitle());
-
-    auto* window = new Tmainfrm;
-    // Closing the main window ends the program, whatever other windows are still open.
-    QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
-    window->show();
-    const int result = QApplication::exec();
-
-    // Every platform reference goes before the apartment ends: the system unloads an in-process
-    // server's module then, and a later release would call into code that is gone.
-    endProgram();
-    if (vk::succeeded(initialised)) vk::coUninitialize();
-    return result;
+    return vk::runProgram(app);
 }

@@ -1,5 +1,7 @@
 #include "EffectLabel.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -19,10 +21,37 @@ QString displayForm(const QString& text)
     return s;
 }
 
+// What assistive tools see of the label: a static text named by what it shows.
+class AccessibleEffectLabel final : public QAccessibleWidget {
+public:
+    explicit AccessibleEffectLabel(EffectLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) {
+            const QString set = QAccessibleWidget::text(t); // an accessible name given explicitly wins
+            return set.isEmpty() ? static_cast<const EffectLabel*>(widget())->displayText() : set;
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(EffectLabel::staticMetaObject.className()) && object && object->isWidgetType())
+        return new AccessibleEffectLabel(static_cast<EffectLabel*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
 }
 
 void EffectLabel::setText(const QString& text)
@@ -31,6 +60,10 @@ void EffectLabel::setText(const QString& text)
     m_display = displayForm(text);
     if (m_autoSize) resize(sizeHint());
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void EffectLabel::setAlignment(Qt::Alignment a)

@@ -1,7 +1,8 @@
 // A label that draws its text with a soft shadow in the palette's colours, and reports clicks.
 //
 // The text is kept exactly as given (line breaks as CR, LF or any pair of them); only the drawing
-// turns each break, whether CR LF, LF CR, CR or LF, into one line break.
+// turns each break, whether CR LF, LF CR, CR or LF, into one line break. Assistive tools read it
+// as they read a label: a static text whose name is the text as shown.
 #pragma once
 
 #include <QString>
@@ -12,6 +13,7 @@ namespace inspect {
 class EffectLabel final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EffectLabel)
+    Q_PROPERTY(QString text READ text WRITE setText)
 
 public:
     explicit EffectLabel(QWidget* parent = nullptr);

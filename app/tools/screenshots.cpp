@@ -1,67 +1,94 @@
-// Saves pictures of the splash window and the main window in each skin, for the documentation.
-//   QT_QPA_PLATFORM=offscreen <build>/tools/vk_screenshots <folder>
+// Saves the documentation's pictures of the tool on the demo platform: the main window closed and
+// open in each skin, the splash window in each skin, the grid, a details window, and the main
+// window with a details window over it.
+//   QT_QPA_PLATFORM=offscreen <build>/bin/vk_screenshots <folder>
+// It lives beside the tool, so it finds the demo platform's registration there.
 #include "Dialogs.h"
 #include "SkinManager.h"
 #include "TSplash.h"
 #include "Tmainfrm.h"
+#include "frm_details.h"
 #include "vkcom.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QStandardItemModel>
+#include <QLabel>
+#include <QPainter>
 #include <QTableView>
-#include <QHeaderView>
+
+namespace {
+
+// The grid row of a parameter by name.
+int rowNamed(QTableView* grid, const QString& name)
+{
+    const QAbstractItemModel* m = grid->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (m->index(r, 1).data().toString() == name) return r;
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     vk::coInitialize();
+    QApplication::setApplicationName(dialogs::appTitle());
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
+    auto save = [&folder](const QPixmap& picture, const QString& name) {
+        picture.save(folder + u'/' + name + QStringLiteral(".png"));
+    };
+    // The start-up's reports of the demo catalogue are answered here rather than shown.
     dialogs::testing::enable();
     SkinManager::suppressAnimations(true);
     Tmainfrm::setSlidePause(0);
 
     auto* w = new Tmainfrm;
     w->show();
-    w->cmbLibraries()->addItem(QStringLiteral("Demo Library - DEMO"));
-    w->cmbProducts()->addItem(QStringLiteral("0 - Demo Product A"));
-    w->findChild<QLineEdit*>(QStringLiteral("ed_manid"))->setText(QStringLiteral("1"));
-    w->findChild<QLineEdit*>(QStringLiteral("ed_libid"))->setText(QStringLiteral("42"));
-    w->findChild<QLineEdit*>(QStringLiteral("ed_"))->setText(QStringLiteral("DEMO"));
-    w->memo2()->setPlainText(QStringLiteral("Volume Control\nProgram Name\nMicrophone Mode\nNoise Reduction"));
-    QString csv;
-    auto* model = new QStandardItemModel(0, 3, w);
-    model->setHorizontalHeaderLabels({QStringLiteral("AsListed"), QStringLiteral("Param Name"), QStringLiteral("IntParamId")});
-    for (int i = 0; i < 40; ++i) {
-        const QString name = QStringLiteral("Parameter_%1").arg(i, 3, 10, QLatin1Char('0'));
-        csv += QStringLiteral("%1,%2,%3\n").arg(i).arg(name).arg(100 + i * 3);
-        model->appendRow({new QStandardItem(QString::number(i)), new QStandardItem(name),
-                          new QStandardItem(QString::number(100 + i * 3))});
-    }
-    w->DBGrid1()->setModel(model);
-    w->DBGrid1()->verticalHeader()->hide();
-    w->DBGrid1()->setColumnWidth(0, 50);
-    w->DBGrid1()->setColumnWidth(1, 142);
-    w->DBGrid1()->setColumnWidth(2, 60);
-    w->lstParameters()->setPlainText(csv);
     QApplication::processEvents();
-    w->grab().save(folder + QStringLiteral("/mainwindow-closed.png"));
+    save(w->grab(), QStringLiteral("mainwindow-closed"));
+    QTableView* grid = w->DBGrid1();
+    save(grid->grab(QRect(0, 0, grid->width(), 300)), QStringLiteral("grid"));
+
     w->Button2Click(); // open, so the text shows too
+    QApplication::processEvents();
+
+    // A details window on a parameter with a long list of values, alone and over the main window.
+    const int row = rowNamed(grid, QStringLiteral("Band 1 Gain"));
+    grid->selectRow(row);
+    emit grid->doubleClicked(grid->model()->index(row, 1));
+    if (inspect::Tfrm_details_* details = inspect::frm_details_) {
+        QApplication::processEvents();
+        const QPixmap detailsPicture = details->grab();
+        save(detailsPicture, QStringLiteral("details"));
+        const QPixmap main = w->grab();
+        QPixmap both(main.size() + QSize(10, 10));
+        const QColor edge(0x30, 0x30, 0x30);
+        both.fill(edge);
+        QPainter p(&both);
+        p.drawPixmap(5, 5, main);
+        const QPoint at = QPoint(5, 5) + QPoint(main.width() - detailsPicture.width(), main.height() - detailsPicture.height()) / 2;
+        p.fillRect(QRect(at - QPoint(2, 2), detailsPicture.size() + QSize(4, 4)), edge);
+        p.drawPixmap(at, detailsPicture);
+        p.end();
+        save(both, QStringLiteral("veskor-demo"));
+        details->close();
+    }
 
     // The skins as the user meets them: the start skin, then two double clicks on the picture.
     const char* names[] = {"pulsar", "wlm", "steam"};
     for (int i = 0; i < 3; ++i) {
         if (i > 0) w->Image1DblClick();
         QApplication::processEvents();
-        w->grab().save(folder + QStringLiteral("/mainwindow-%1.png").arg(QLatin1String(names[i])));
+        save(w->grab(), QStringLiteral("mainwindow-%1").arg(QLatin1String(names[i])));
         Splash->setProgress(40);
-        Splash->grab().save(folder + QStringLiteral("/splash-%1.png").arg(QLatin1String(names[i])));
+        save(Splash->grab(), i == 0 ? QStringLiteral("splash") : QStringLiteral("splash-%1").arg(QLatin1String(names[i])));
     }
     delete w;
+    delete Splash;
+    Splash = nullptr;
     return 0;
 }

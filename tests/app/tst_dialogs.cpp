@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -91,33 +92,54 @@ private slots:
         QCOMPARE(testing::shown()[0].maxLength, 255);
     }
 
-    // The real boxes, answered from a timer while they run modally.
+    // The real boxes, answered from a timer while they run modally. Platform texts that look like
+    // markup are shown as written, tags and entities included.
     void realMessageBoxes_data()
     {
         QTest::addColumn<bool>("error");
-        QTest::newRow("message") << false;
-        QTest::newRow("error") << true;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("message") << false << u"No FileVersionInfo found"_s << u"No FileVersionInfo found"_s;
+        QTest::newRow("error") << true << u"Not found"_s << u"Not found."_s;
+        QTest::newRow("message, tags") << false << u"Error Opening Library: hx-<i>ivy</i>"_s
+                                       << u"Error Opening Library: hx-<i>ivy</i>"_s;
+        QTest::newRow("message, entity and break") << false << u"Duplicate = A&amp;B<br>C"_s
+                                                   << u"Duplicate = A&amp;B<br>C"_s;
+        QTest::newRow("error, markup") << true << u"<b>Access denied</b>"_s << u"<b>Access denied</b>."_s;
     }
     void realMessageBoxes()
     {
         QFETCH(bool, error);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
         testing::disable();
-        QString title, text;
+        QString title, boxText, labelText;
+        Qt::TextFormat format = Qt::AutoText, labelFormat = Qt::AutoText;
         int buttons = 0;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QTimer::singleShot(0, this, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
             title = box->windowTitle();
-            text = box->text();
+            boxText = box->text();
+            format = box->textFormat();
             icon = box->icon();
             buttons = int(box->buttons().size());
+            // The label that shows the text, whatever the box says of itself.
+            for (auto* label : box->findChildren<QLabel*>()) {
+                if (label->text() != boxText) continue;
+                labelText = label->text();
+                labelFormat = label->textFormat();
+            }
             box->button(QMessageBox::Ok)->click();
         });
-        if (error) showError(u"Not found"_s);
-        else showMessage(u"No FileVersionInfo found"_s);
+        if (error) showError(text);
+        else showMessage(text);
         QCOMPARE(title, u"Veskor"_s);
-        QCOMPARE(text, error ? u"Not found."_s : u"No FileVersionInfo found"_s);
+        QCOMPARE(boxText, shown);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(labelText, shown);
+        QCOMPARE(labelFormat, Qt::PlainText);
         QCOMPARE(icon, error ? QMessageBox::Critical : QMessageBox::NoIcon);
         QCOMPARE(buttons, 1);
     }
@@ -132,11 +154,16 @@ private slots:
     {
         QFETCH(bool, accept);
         testing::disable();
-        QString selected;
+        QString selected, prompt;
+        Qt::TextFormat promptFormat = Qt::AutoText;
         int maxLength = 0;
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
+            if (auto* label = dialog->findChild<QLabel*>()) {
+                prompt = label->text();
+                promptFormat = label->textFormat();
+            }
             auto* edit = dialog->findChild<QLineEdit*>();
             QVERIFY(edit);
             selected = edit->selectedText();
@@ -148,7 +175,9 @@ private slots:
                 dialog->reject();
             }
         });
-        const auto answer = inputBox(u"Unlock"_s, u"Password"_s, u"initial"_s, 12);
+        const auto answer = inputBox(u"Unlock"_s, u"Password for <i>hx</i>"_s, u"initial"_s, 12);
+        QCOMPARE(prompt, u"Password for <i>hx</i>"_s);
+        QCOMPARE(promptFormat, Qt::PlainText);
         QCOMPARE(selected, u"initial"_s);
         QCOMPARE(maxLength, 12);
         QCOMPARE(answer, accept ? std::optional<QString>(u"typed"_s) : std::nullopt);

@@ -70,7 +70,7 @@ private slots:
         w->close();
         QTRY_VERIFY(w.isNull());
         if (wholeEnd) {
-            endProgram();
+            vk::endProgram();
             QVERIFY(inspect::Tfrm_details_::all().isEmpty());
             QVERIFY(!inspect::SelectedParameter.Detail);
             QVERIFY(!Splash);
