@@ -1,9 +1,11 @@
 // Details window: the whole double click (hand-over, build, show) against the same platform calls
-// in a bare loop plus one bulk fill of a list widget with the final entries; and the resident
-// memory each window keeps, as windows live until the program ends.
+// in a bare loop plus one bulk fill of the same list (a list view over the window's entry model)
+// with the final entries; and the resident memory each window keeps, as windows live until the
+// program ends.
 // Grid sort: a title click on a shown 8,192-row grid against a bare stable sort and model reset
 // under an equal view.
 #include "Call.h"
+#include "EntryListModel.h"
 #include "ParamTable.h"
 #include "ParameterGrid.h"
 #include "Pidx.h"
@@ -16,7 +18,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTableView>
 
 #include <algorithm>
@@ -183,8 +185,8 @@ void benchDetails(int kind, int values)
             inspect::DBGrid1DblClick(scene.product, scene.table, scene.pidx, &scene.ed, &scene.mainWindow);
         }));
         QStringList entries;
-        for (int i = 0; i < inspect::frm_details_->ListBox1->count(); ++i)
-            entries << inspect::frm_details_->ListBox1->item(i)->text();
+        const QAbstractItemModel* shown = inspect::frm_details_->ListBox1->model();
+        for (int i = 0; i < shown->rowCount(); ++i) entries << shown->index(i, 0).data().toString();
         inspect::frm_details_->close();
         QCoreApplication::processEvents();
 
@@ -194,10 +196,13 @@ void benchDetails(int kind, int values)
         floor.push_back(cpuMs([&] {
             QCoreApplication::processEvents();
             bare.bareCalls(kind);
-            auto* list = new QListWidget;
+            auto* list = new QListView;
+            auto* model = new inspect::EntryListModel(list);
+            list->setModel(model);
             list->setUniformItemSizes(true);
             list->resize(169, 401);
-            list->addItems(entries);
+            for (const QString& e : entries) model->append(e);
+            model->publish();
             list->show();
             QCoreApplication::processEvents();
             delete list;

@@ -3,6 +3,7 @@
 #include "Call.h"
 #include "Dialogs.h"
 #include "EffectLabel.h"
+#include "EntryListModel.h"
 #include "NumberFormat.h"
 #include "ParamTable.h"
 #include "Pidx.h"
@@ -11,13 +12,11 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QScreen>
-#include <QStringList>
 #include <QStringBuilder>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
 #include <exception>
 
 namespace inspect {
@@ -109,10 +108,12 @@ Tfrm_details_::Tfrm_details_(QWidget* centreOver)
     lbl_details->setAutoSize(true);
     lbl_details->setText(QStringLiteral("lbl_details"));
 
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QListView(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    m_entries = new EntryListModel(ListBox1);
+    ListBox1->setModel(m_entries);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setUniformItemSizes(true);
-    ListBox1->setSortingEnabled(false);
     ListBox1->setItemDelegate(new FixedHeightItems(ListBox1));
     ListBox1->setGeometry(168, 32, 169, 401);
 
@@ -197,22 +198,20 @@ void Tfrm_details_::FormCreate()
     D += crlf + QStringLiteral("Type = ") + typeText;
     const QString U = qs(vk::call(d, &IParameterDetail::Units));
 
-    // Entries are gathered and put into the list in one go; a failure midway still leaves the ones
+    // Entries are gathered out of sight and shown in one go; a failure midway still shows the ones
     // gathered before it.
-    QStringList entries;
-    entries.append(QStringLiteral("Valid Values..."));
+    EntryListModel& entries = *m_entries;
+    entries.append(u"Valid Values...");
     struct Flush {
-        QListWidget* list;
-        QStringList& entries;
-        ~Flush() { list->addItems(entries); }
-    } flush{ListBox1, entries};
+        EntryListModel& entries;
+        ~Flush() { entries.publish(); }
+    } flush{entries};
 
     // Walks the raw values from Min to Max (each asked once) with a 64-bit counter, so a range
     // reaching the largest value ends; a range too long to list ends with a count of the rest.
     auto forEachValue = [&](auto&& add) {
         const int64_t n = vk::call(d, &IParameterDetail::Min);
         const int64_t x = vk::call(d, &IParameterDetail::Max);
-        if (x >= n) entries.reserve(entries.size() + std::min(x - n + 1, kMaxValueEntries + 1));
         int64_t listed = 0;
         for (int64_t v = n; v <= x; ++v) {
             if (listed == kMaxValueEntries) {
@@ -234,7 +233,7 @@ void Tfrm_details_::FormCreate()
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Max)) + u' ' + U + u')';
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Default)) + u' ' + U + u')';
-        forEachValue([&](int32_t v) { entries.append(num(v) % u": " % real(v) % u' ' % U); });
+        forEachValue([&](int32_t v) { entries.append(QString(num(v) % u": " % real(v) % u' ' % U)); });
     } else if (kind() == 2) {
         D += crlf + QStringLiteral("MIN = ") + minV() + U;
         D += crlf + QStringLiteral("MAX = ") + maxV() + U;
@@ -249,9 +248,9 @@ void Tfrm_details_::FormCreate()
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Default)) + U + u')';
         forEachValue([&](int32_t v) {
             if (wideText(v).view() == u"Off")
-                entries.append(num(v) % u": " % text(v));
+                entries.append(QString(num(v) % u": " % text(v)));
             else
-                entries.append(num(v) % u": " % text(v) % u' ' % U);
+                entries.append(QString(num(v) % u": " % text(v) % u' ' % U));
         });
     }
 
