@@ -1,5 +1,6 @@
 #include "EntryListModel.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -9,12 +10,16 @@ EntryListModel::EntryListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 EntryListModel::~EntryListModel() = default;
 
-void EntryListModel::append(QStringView text)
+void EntryListModel::append(std::initializer_list<QStringView> pieces)
 {
-    const quint64 end = quint64(m_chars.size()) + quint64(text.size());
+    const qsizetype start = m_chars.size();
+    quint64 end = quint64(start);
+    for (QStringView piece : pieces) end += quint64(piece.size());
     if (end > std::numeric_limits<quint32>::max() || m_ends.size() >= size_t(std::numeric_limits<int>::max()))
         throw std::length_error("too many list entries");
-    m_chars.append(text);
+    m_chars.resize(qsizetype(end));
+    char16_t* out = reinterpret_cast<char16_t*>(m_chars.data()) + start;
+    for (QStringView piece : pieces) out = std::copy(piece.utf16(), piece.utf16() + piece.size(), out);
     m_ends.push_back(quint32(end));
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <initializer_list>
 #include <vector>
 
 namespace inspect {
@@ -21,7 +22,9 @@ public:
 
     // Adds an entry after the others, out of sight until publish(). Throws std::length_error when
     // the texts together would pass what 32-bit offsets reach; the entries before it stay.
-    void append(QStringView text);
+    void append(QStringView text) { append({text}); }
+    // Adds an entry made of these pieces, one after the other.
+    void append(std::initializer_list<QStringView> pieces);
     // Shows the entries appended since the last call as rows, in one insertion, and gives back the
     // room kept for more.
     void publish();

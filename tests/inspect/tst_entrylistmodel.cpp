@@ -59,7 +59,7 @@ void TestEntryListModel::rowsAppearWhenPublished()
     QVERIFY(!model.index(0, 0).isValid());
     model.publish();
     model.publish(); // nothing new: no signal
-    model.append(u"1: On");
+    model.append({u"1: ", u"On", u"", QStringView()}); // pieces, empty and null ones among them
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.data(model.index(1, 0)).toString(), u"0: Off"_s);
     model.publish();
