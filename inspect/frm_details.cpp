@@ -3,6 +3,7 @@
 #include "Call.h"
 #include "Dialogs.h"
 #include "EffectLabel.h"
+#include "EntryListModel.h"
 #include "NumberFormat.h"
 #include "ParamTable.h"
 #include "Pidx.h"
@@ -11,13 +12,11 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QScreen>
-#include <QStringList>
-#include <QStringBuilder>
 #include <QStyledItemDelegate>
+#include <QVarLengthArray>
 
-#include <algorithm>
 #include <exception>
 
 namespace inspect {
@@ -109,10 +108,12 @@ Tfrm_details_::Tfrm_details_(QWidget* centreOver)
     lbl_details->setAutoSize(true);
     lbl_details->setText(QStringLiteral("lbl_details"));
 
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QListView(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    m_entries = new EntryListModel(ListBox1);
+    ListBox1->setModel(m_entries);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setUniformItemSizes(true);
-    ListBox1->setSortingEnabled(false);
     ListBox1->setItemDelegate(new FixedHeightItems(ListBox1));
     ListBox1->setGeometry(168, 32, 169, 401);
 
@@ -162,10 +163,15 @@ void Tfrm_details_::FormCreate()
     auto minV = [&] { return num(vk::call(d, &IParameterDetail::Min)); };
     auto maxV = [&] { return num(vk::call(d, &IParameterDetail::Max)); };
     auto defV = [&] { return num(vk::call(d, &IParameterDetail::Default)); };
-    const QLocale locale; // the user's settings, read once per window
-    auto real = [&](int32_t raw) {
+    const QString decimalPoint = QLocale().decimalPoint(); // the user's settings, read once per window
+    auto toReal = [&](int32_t raw) {
         auto scale = vk::call(d, &IParameterDetail::Scale);
-        return product::formatReal(vk::call(scale, &talvo::IValueScale::ToReal, raw), locale);
+        return vk::call(scale, &talvo::IValueScale::ToReal, raw);
+    };
+    auto real = [&](int32_t raw) {
+        QString out;
+        product::appendReal(out, toReal(raw), decimalPoint);
+        return out;
     };
     // Value texts are read into the runtime's string and looked at there: a long text list is
     // read twice per entry, and copying each text twice more cost as much as the reads.
@@ -176,11 +182,11 @@ void Tfrm_details_::FormCreate()
         vk::check(texts->Text(raw, out.put()));
         return out;
     };
-    auto text = [&](int32_t raw) {
-        const vk::UniqueBstr t = wideText(raw);
+    auto view = [](const vk::UniqueBstr& t) {
         const std::u16string_view v = t.view();
-        return QString(reinterpret_cast<const QChar*>(v.data()), qsizetype(v.size()));
+        return QStringView(v.data(), qsizetype(v.size()));
     };
+    auto text = [&](int32_t raw) { return view(wideText(raw)).toString(); };
 
     QString D = sp.ParameterName + QStringLiteral(" Parameter Details") + u'\n' + u'\r';
     QString typeText;
@@ -197,36 +203,43 @@ void Tfrm_details_::FormCreate()
     D += crlf + QStringLiteral("Type = ") + typeText;
     const QString U = qs(vk::call(d, &IParameterDetail::Units));
 
-    // Entries are gathered and put into the list in one go; a failure midway still leaves the ones
+    // Entries are gathered out of sight and shown in one go; a failure midway still shows the ones
     // gathered before it.
-    QStringList entries;
-    entries.append(QStringLiteral("Valid Values..."));
+    EntryListModel& entries = *m_entries;
+    entries.append(u"Valid Values...");
     struct Flush {
-        QListWidget* list;
-        QStringList& entries;
-        ~Flush() { list->addItems(entries); }
-    } flush{ListBox1, entries};
+        EntryListModel& entries;
+        ~Flush() { entries.publish(); }
+    } flush{entries};
 
     // Walks the raw values from Min to Max (each asked once) with a 64-bit counter, so a range
     // reaching the largest value ends; a range too long to list ends with a count of the rest.
+    // An entry's start ("v: ") and number are written into one small buffer kept for all entries,
+    // and the entry goes to the list in pieces: nothing is allocated per entry.
+    QVarLengthArray<char16_t, 64> head(product::kIntChars + 2 + product::kRealChars + decimalPoint.size() + 1);
     auto forEachValue = [&](auto&& add) {
         const int64_t n = vk::call(d, &IParameterDetail::Min);
         const int64_t x = vk::call(d, &IParameterDetail::Max);
-        if (x >= n) entries.reserve(entries.size() + std::min(x - n + 1, kMaxValueEntries + 1));
         int64_t listed = 0;
         for (int64_t v = n; v <= x; ++v) {
+            char16_t* p = head.data();
             if (listed == kMaxValueEntries) {
-                entries.append(QStringLiteral("(") + num(x - v + 1) + QStringLiteral(" more values not listed)"));
+                *p++ = u'(';
+                p = product::writeInt(p, x - v + 1);
+                entries.append({QStringView(head.data(), p), u" more values not listed)"});
                 return;
             }
-            add(static_cast<int32_t>(v));
+            p = product::writeInt(p, v);
+            *p++ = u':';
+            *p++ = u' ';
+            add(static_cast<int32_t>(v), p);
             ++listed;
         }
     };
 
     if (kind() == 0) {
-        entries.append(QStringLiteral("0: Off"));
-        entries.append(QStringLiteral("1: On"));
+        entries.append(u"0: Off");
+        entries.append(u"1: On");
     } else if (kind() == 1) {
         D += crlf + QStringLiteral("MIN = ") + minV();
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Min)) + u' ' + U + u')';
@@ -234,12 +247,16 @@ void Tfrm_details_::FormCreate()
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Max)) + u' ' + U + u')';
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + real(vk::call(d, &IParameterDetail::Default)) + u' ' + U + u')';
-        forEachValue([&](int32_t v) { entries.append(num(v) % u": " % real(v) % u' ' % U); });
+        forEachValue([&](int32_t v, char16_t* p) {
+            p = product::writeReal(p, toReal(v), decimalPoint);
+            *p++ = u' ';
+            entries.append({QStringView(head.data(), p), U});
+        });
     } else if (kind() == 2) {
         D += crlf + QStringLiteral("MIN = ") + minV() + U;
         D += crlf + QStringLiteral("MAX = ") + maxV() + U;
         D += crlf + QStringLiteral("Default Value = ") + defV() + u' ' + U;
-        entries.append(QStringLiteral("No List for this Parameter Type (fData)"));
+        entries.append(u"No List for this Parameter Type (fData)");
     } else if (kind() == 3 || kind() == 4) {
         D += crlf + QStringLiteral("MIN = ") + minV();
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Min)) + U + u')';
@@ -247,11 +264,12 @@ void Tfrm_details_::FormCreate()
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Max)) + u' ' + U + u')';
         D += crlf + QStringLiteral("Default Value = ") + defV();
         D += QStringLiteral(" (") + text(vk::call(d, &IParameterDetail::Default)) + U + u')';
-        forEachValue([&](int32_t v) {
-            if (wideText(v).view() == u"Off")
-                entries.append(num(v) % u": " % text(v));
-            else
-                entries.append(num(v) % u": " % text(v) % u' ' % U);
+        forEachValue([&](int32_t v, const char16_t* p) {
+            const QStringView start(head.data(), p);
+            const bool off = view(wideText(v)) == u"Off";
+            const vk::UniqueBstr t = wideText(v);
+            if (off) entries.append({start, view(t)});
+            else entries.append({start, view(t), u" ", U});
         });
     }
 

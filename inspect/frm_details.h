@@ -11,7 +11,7 @@
 #include <cstdint>
 
 class QLineEdit;
-class QListWidget;
+class QListView;
 
 namespace product {
 class ParamTable;
@@ -21,6 +21,7 @@ class PidxTable;
 namespace inspect {
 
 class EffectLabel;
+class EntryListModel;
 
 // What the grid's most recent double click handed over. Detail is that of the most recent lookup
 // that succeeded.
@@ -54,7 +55,8 @@ public:
 
     EffectLabel* lbl_map = nullptr;
     EffectLabel* lbl_details = nullptr;
-    QListWidget* ListBox1 = nullptr;
+    // Read-only list over the window's own entries (see EntryListModel).
+    QListView* ListBox1 = nullptr;
 
     // The details windows alive now, oldest first.
     static const QList<Tfrm_details_*>& all();
@@ -64,6 +66,8 @@ protected:
 
 private:
     void FormCreate();
+
+    EntryListModel* m_entries = nullptr;
 };
 
 // The most recently created details window; earlier ones are not tracked here.

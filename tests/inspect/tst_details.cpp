@@ -12,7 +12,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTest>
 
 #include <climits>
@@ -106,10 +106,11 @@ struct Scene {
     }
 };
 
-QStringList items(const QListWidget* list)
+QStringList items(const QListView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    const QAbstractItemModel* model = list->model();
+    for (int i = 0; i < model->rowCount(); ++i) out << model->index(i, 0).data().toString();
     return out;
 }
 
@@ -135,6 +136,7 @@ private slots:
     void failedLookup();
     void mapNameFailureLeavesHandOver();
     void windowShape();
+    void listShowsAndSelects();
 
     void details_data();
     void details();
@@ -283,6 +285,43 @@ void TestDetails::windowShape()
     QCOMPARE(w->ListBox1->geometry(), QRect(168, 32, 269, 501));
     QCOMPARE(w->lbl_map->geometry(), QRect(168, 8, 269, 25));
     QCOMPARE(w->lbl_details->pos(), QPoint(8, 6));
+}
+
+void TestDetails::listShowsAndSelects()
+{
+    auto scene = Scene::single(detailOf(1, 0, 99, 0, u"u"));
+    scene->doubleClick(0, 0);
+    Tfrm_details_* w = inspect::frm_details_;
+    QListView* list = w->findChild<QListView*>(u"ListBox1"_s);
+    QCOMPARE(list, w->ListBox1);
+    QCOMPARE(list->geometry(), QRect(168, 32, 169, 401));
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+
+    // Rows 13 pixels high from the top, each showing its entry.
+    const QAbstractItemModel* model = list->model();
+    QCOMPARE(list->visualRect(model->index(0, 0)).top(), 0);
+    for (int row : {0, 1, 30}) QCOMPARE(list->visualRect(model->index(row, 0)).height(), 13);
+    QCOMPARE(list->indexAt(QPoint(10, 3 * 13 + 6)).data().toString(), u"2: 2 u"_s);
+
+    // One entry selected at a time, by click or key; nothing to edit.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(model->index(3, 0)).center());
+    QCOMPARE(list->currentIndex().row(), 3);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualRect(model->index(5, 0)).center());
+    QTest::keyClick(list, Qt::Key_Down);
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected[0].data().toString(), u"5: 5 u"_s);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(selected[0]).center());
+    QTest::keyClick(list, Qt::Key_F2);
+    QVERIFY(!list->viewport()->findChild<QLineEdit*>());
+
+    // Whatever the font's own height, rows stay 13 pixels high.
+    QFont large = list->font();
+    large.setPixelSize(24);
+    list->setFont(large);
+    QCOMPARE(list->visualRect(model->index(1, 0)).height(), 13);
+    QCOMPARE(list->visualRect(model->index(2, 0)).top(), 26);
 }
 
 void TestDetails::details_data()
@@ -444,11 +483,11 @@ void TestDetails::longRangeCapped()
     QFETCH(QString, tail);
     auto scene = Scene::single(detailOf(kind, min, max, min, u"u"));
     scene->doubleClick(0, 0);
-    const QListWidget* list = inspect::frm_details_->ListBox1;
+    const QAbstractItemModel* list = inspect::frm_details_->ListBox1->model();
     const int expected = 1 + valueEntries + (tail.isEmpty() ? 0 : 1);
-    QCOMPARE(list->count(), expected);
-    QCOMPARE(list->item(valueEntries)->text(), lastValue);
-    if (!tail.isEmpty()) QCOMPARE(list->item(expected - 1)->text(), tail);
+    QCOMPARE(list->rowCount(), expected);
+    QCOMPARE(list->index(valueEntries, 0).data().toString(), lastValue);
+    if (!tail.isEmpty()) QCOMPARE(list->index(expected - 1, 0).data().toString(), tail);
     // Three conversions for the MIN, MAX and Default lines, then one (list) or two (text kinds) per entry.
     const size_t perEntry = kind == 1 ? 1 : 2;
     const char* conv = kind == 1 ? "IValueScale.ToReal" : "IValueTexts.Text";

@@ -8,8 +8,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
 
 using product::ParamTable;
 using product::ParamTableModel;
@@ -47,6 +53,7 @@ private slots:
     void pidx();
     void formatReal_data();
     void formatReal();
+    void formatRealAsPlainRounding();
     void formatInt();
 };
 
@@ -280,6 +287,69 @@ void TestParamTable::formatReal() {
     QFETCH(QString, locale);
     QFETCH(QString, text);
     QCOMPARE(product::formatReal(value, QLocale(locale)), text);
+    // Appending writes the same after what the text already holds.
+    QString appended = QStringLiteral("7: ");
+    product::appendReal(appended, value, QLocale(locale).decimalPoint());
+    QCOMPARE(appended, QStringLiteral("7: ") + text);
+}
+
+namespace {
+
+// The rule written out the plain way: round to 15 significant digits with to_chars, then lay the
+// digits out. The formatter must give the same text for every value, whatever shortcuts it takes.
+QString plainRounding(double v) {
+    if (v == 0) return QStringLiteral("0");
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
+    const std::string_view s(buf, size_t(res.ptr - buf));
+    const size_t e = s.find('e');
+    std::string digits = std::string(s.substr(0, 1)) + std::string(s.substr(2, e - 2));
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const int exp10 = std::stoi(std::string(s.substr(e + 1)));
+    std::string out = v < 0 ? "-" : "";
+    if (exp10 >= 15 || exp10 < -4) {
+        out += digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + "E" + std::to_string(exp10);
+    } else if (exp10 < 0) {
+        out += "0." + std::string(size_t(-exp10 - 1), '0') + digits;
+    } else if (digits.size() <= size_t(exp10) + 1) {
+        out += digits + std::string(size_t(exp10) + 1 - digits.size(), '0');
+    } else {
+        out += digits.substr(0, size_t(exp10) + 1) + "." + digits.substr(size_t(exp10) + 1);
+    }
+    return QString::fromStdString(out);
+}
+
+} // namespace
+
+void TestParamTable::formatRealAsPlainRounding() {
+    std::vector<double> values;
+    // Steps of the kinds scales give, across the range of raw values.
+    for (int i = -20000; i <= 20000; ++i)
+        for (double v : {i * 0.25 - 12, i * 0.1, i * 0.001 + 0.5, i / 7.0, i * 1e-7, i * 123456789.123})
+            values.push_back(v);
+    // Both sides of every power of ten from 1E-6 to 1E17, where the notation and digit count change.
+    for (int p = -6; p <= 17; ++p) {
+        const double x = std::pow(10.0, p);
+        for (double v : {x, std::nextafter(x, 0.0), std::nextafter(x, 1e300), x * 0.99999999999999994, x * 9.9999999999999995})
+            values.push_back(v);
+    }
+    // Halves at the sixteenth digit (exact ties), tiny values below the smallest normal, and any bits.
+    for (double v : {33110032036284.25, 292412377032120.5, 0.30000000000000004, 4.9406564584124654e-324,
+                     1.3577664124044803e-310, 2.2250738585072014e-308})
+        values.push_back(v);
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 100000; ++i) {
+        const uint64_t bits = rng();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v)) values.push_back(v);
+    }
+    for (double v : values) {
+        QString text;
+        product::appendReal(text, v, u".");
+        if (text != plainRounding(v)) QFAIL(qPrintable(QStringLiteral("%1 written %2").arg(v, 0, 'g', 17).arg(text)));
+        QVERIFY(text.size() <= product::kRealChars);
+    }
 }
 
 void TestParamTable::formatInt() {
@@ -287,6 +357,11 @@ void TestParamTable::formatInt() {
     QCOMPARE(product::formatInt(-1), QStringLiteral("-1"));
     QCOMPARE(product::formatInt(1234567), QStringLiteral("1234567"));
     QCOMPARE(product::formatInt(std::numeric_limits<qint64>::min()), QStringLiteral("-9223372036854775808"));
+    // Written one after the other into a buffer of the room promised for each.
+    char16_t buf[2 * product::kIntChars];
+    char16_t* end = product::writeInt(buf, -4294901760);
+    end = product::writeInt(end, std::numeric_limits<qint64>::min());
+    QCOMPARE(QStringView(buf, end), QStringLiteral("-4294901760-9223372036854775808"));
 }
 
 QTEST_MAIN(TestParamTable)

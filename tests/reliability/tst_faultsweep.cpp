@@ -264,7 +264,7 @@ class TestFaultSweep : public QObject {
             out.clipboard = QGuiApplication::clipboard()->text();
             if (auto* d = inspect::frm_details_) {
                 out.detailsLabel = d->lbl_details->text();
-                out.detailsEntries = d->ListBox1->count();
+                out.detailsEntries = d->ListBox1->model()->rowCount();
                 out.detailsTitle = d->windowTitle();
                 out.detailsVisible = d->isVisible();
             }

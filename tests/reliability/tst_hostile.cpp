@@ -87,8 +87,8 @@ class TestHostile : public QObject {
     {
         QStringList out;
         if (!inspect::frm_details_) return out;
-        for (int i = 0; i < inspect::frm_details_->ListBox1->count(); ++i)
-            out << inspect::frm_details_->ListBox1->item(i)->text();
+        const QAbstractItemModel* list = inspect::frm_details_->ListBox1->model();
+        for (int i = 0; i < list->rowCount(); ++i) out << list->index(i, 0).data().toString();
         return out;
     }
 
