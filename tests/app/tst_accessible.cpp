@@ -12,7 +12,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTableView>
@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(cells->cellAt(1, 1)->text(QAccessible::Name), u"Mode"_s);
         QCOMPARE(cells->cellAt(1, 2)->text(QAccessible::Name), u"4"_s);
 
-        QListWidget* list = inspect::frm_details_->ListBox1;
+        QListView* list = inspect::frm_details_->ListBox1;
         QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(list);
         QCOMPARE(entries->role(), QAccessible::List);
         QStringList names;
