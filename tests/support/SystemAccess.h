@@ -100,7 +100,8 @@ inline std::vector<std::pair<std::string, std::string>> registrationLines(std::s
 }
 
 #ifdef _WIN32
-// The machine-wide class key, the one every COM runtime reads (Wine reads no other).
+// A class's key under the classes of the machine (which every COM runtime reads, Wine no other) or,
+// where a test may not write those, of the user (which Windows merges with them).
 inline std::wstring classKey(const vk::Guid& clsid) {
     return L"Software\\Classes\\CLSID\\" + Module::widen(vk::toString(clsid));
 }
@@ -112,6 +113,7 @@ inline void setRegistryString(HKEY key, const wchar_t* name, const std::wstring&
 
 inline void deleteClassRegistration(const vk::Guid& clsid) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey(clsid).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, classKey(clsid).c_str());
 }
 
 // Writes the registration as the class key: "InprocServer" names the module (InprocServer32's
@@ -121,6 +123,8 @@ inline void writeClassRegistration(const vk::Guid& clsid, std::string_view conte
     deleteClassRegistration(clsid);
     HKEY cls = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, classKey(clsid).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &cls,
+                        nullptr) != ERROR_SUCCESS &&
+        RegCreateKeyExW(HKEY_CURRENT_USER, classKey(clsid).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &cls,
                         nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot write the class key of " + vk::toString(clsid));
     for (const auto& [key, value] : registrationLines(content)) {
