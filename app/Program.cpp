@@ -1,10 +1,10 @@
 #include "Program.h"
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 #include "TSplash.h"
 #include "Tmainfrm.h"
-#include "frm_details.h"
-#include "vkcom.h"
+#include "inspect/frm_details.h"
+#include "platform/vkcom.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "TSplash.h"
 
-#include "Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QLabel>
 #include <QPixmap>

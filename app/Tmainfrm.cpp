@@ -1,21 +1,21 @@
 #include "Tmainfrm.h"
 
 #include "Anchors.h"
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 #include "FileVersion.h"
-#include "Fonts.h"
+#include "ui/Fonts.h"
 #include "SkinManager.h"
 #include "SkinProvider.h"
 #include "SmoothScroll.h"
-#include "TCore2.h"
+#include "platform/TCore2.h"
 #include "TSplash.h"
 
-#include "LibraryCatalogue.h"
-#include "ParamTable.h"
-#include "ParameterGrid.h"
-#include "Pidx.h"
-#include "ProductView.h"
-#include "frm_details.h"
+#include "catalogue/LibraryCatalogue.h"
+#include "product/ParamTable.h"
+#include "inspect/ParameterGrid.h"
+#include "product/Pidx.h"
+#include "product/ProductView.h"
+#include "inspect/frm_details.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

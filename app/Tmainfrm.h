@@ -3,8 +3,8 @@
 // lists, fields and grid show is filled by the catalogue, product and inspection code.
 #pragma once
 
-#include "ComPtr.h"
-#include "talvo.h"
+#include "platform/ComPtr.h"
+#include "platform/talvo.h"
 
 #include <QElapsedTimer>
 #include <QMargins>

@@ -4,12 +4,12 @@
 // processing, and fills the list once in bulk; the tool's cost above it is the sorted insertion and
 // its bookkeeping. Times are the thread's processor time, so other work on a busy machine does not
 // land in either figure.
-#include "LibraryCatalogue.h"
+#include "catalogue/LibraryCatalogue.h"
 
-#include "Call.h"
-#include "Dialogs.h"
-#include "SimPlatform.h"
-#include "TCore2.h"
+#include "platform/Call.h"
+#include "ui/Dialogs.h"
+#include "simulator/SimPlatform.h"
+#include "platform/TCore2.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,15 +4,15 @@
 // one go); and the resident memory each window keeps, as windows live until the program ends.
 // Grid sort: a title click on a shown 8,192-row grid against a bare stable sort and model reset
 // under an equal view.
-#include "Call.h"
-#include "EffectLabel.h"
-#include "EntryListModel.h"
-#include "ParamTable.h"
-#include "ParameterGrid.h"
-#include "Pidx.h"
-#include "SimFixtures.h"
-#include "SimPlatform.h"
-#include "frm_details.h"
+#include "platform/Call.h"
+#include "inspect/EffectLabel.h"
+#include "inspect/EntryListModel.h"
+#include "product/ParamTable.h"
+#include "inspect/ParameterGrid.h"
+#include "product/Pidx.h"
+#include "tests/support/SimFixtures.h"
+#include "simulator/SimPlatform.h"
+#include "inspect/frm_details.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

@@ -1,14 +1,14 @@
 // Product selection for products of many parameters, against a floor measured in the same run: the
 // same platform calls in a bare loop, plus setting the same final texts and rows into the same widgets
 // once.
-#include "Call.h"
-#include "ParamTable.h"
-#include "ParamTableModel.h"
-#include "Pidx.h"
-#include "ProductView.h"
-#include "ProductViewControls.h"
-#include "SimFixtures.h"
-#include "SimPlatform.h"
+#include "platform/Call.h"
+#include "product/ParamTable.h"
+#include "product/ParamTableModel.h"
+#include "product/Pidx.h"
+#include "product/ProductView.h"
+#include "tests/support/ProductViewControls.h"
+#include "tests/support/SimFixtures.h"
+#include "simulator/SimPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,11 +10,11 @@
 // user waits them: loading the libraries, the platform reading its catalogue, the catalogue scan,
 // the first library and product, and the main window's opening slide with its pauses.
 #include "GeneratedCatalogue.h"
-#include "SimRegistration.h"
+#include "tests/support/SimRegistration.h"
 #include "StartupWatch.h"
 
-#include "talvo.h"
-#include "vkcom.h"
+#include "platform/talvo.h"
+#include "platform/vkcom.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,12 +4,12 @@ find_package(nlohmann_json 3.10 REQUIRED)
 # The tool's own entry code, unchanged, with a watch on its first painting. Built beside the tool,
 # where the build registers the demo catalogue, and with the tool's version block.
 add_executable(vk_startup_probe ${PROJECT_SOURCE_DIR}/app/main.cpp ${CMAKE_CURRENT_LIST_DIR}/startup_probe.cpp)
-target_link_libraries(vk_startup_probe PRIVATE shell veskor_common)
+target_link_libraries(vk_startup_probe PRIVATE Veskor::app)
 veskor_embed_version(vk_startup_probe)
 add_executable(vk_startup_floor ${CMAKE_CURRENT_LIST_DIR}/startup_floor.cpp)
-target_link_libraries(vk_startup_floor PRIVATE Qt6::Widgets veskor_common)
+target_link_libraries(vk_startup_floor PRIVATE Qt6::Widgets Veskor::common)
 veskor_add_bench(NAME bench_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp
-  LIBS testsupport Qt6::Widgets nlohmann_json::nlohmann_json)
+  LIBS Veskor::testsupport Qt6::Widgets nlohmann_json::nlohmann_json)
 target_compile_definitions(bench_startup PRIVATE
   VESKOR_STARTUP_PROBE="$<TARGET_FILE:vk_startup_probe>" VESKOR_STARTUP_FLOOR="$<TARGET_FILE:vk_startup_floor>")
 add_dependencies(bench_startup vk_startup_probe vk_startup_floor)

@@ -7,8 +7,8 @@
 //    product is filled, and the window is then closed, which ends the program as a user's close would.
 #include "StartupWatch.h"
 
-#include "Dialogs.h"
-#include "Tmainfrm.h"
+#include "ui/Dialogs.h"
+#include "app/Tmainfrm.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,7 +1,8 @@
 #include "LibraryCatalogue.h"
 
-#include "Call.h"
-#include "Dialogs.h"
+#include "platform/Call.h"
+#include "ui/Dialogs.h"
+#include "ui/WideText.h"
 
 #include <QCollator>
 #include <QComboBox>
@@ -228,15 +229,6 @@ std::u16string decimal(int64_t value)
     return {digits.begin(), digits.end()};
 }
 
-QString fromWide(const std::u16string& text)
-{
-    return QString::fromStdU16String(text);
-}
-
-std::u16string_view wideView(const QString& text)
-{
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
-}
 
 // A catalogue that grows or shrinks during a pass can give values outside the gauge's range; they
 // are held at its ends (the bar would ignore them).
@@ -263,7 +255,7 @@ void wipe(QString& text)
 // the call fails.
 void unlock(const vk::ComPtr<ILibrary>& library, QString& typed)
 {
-    vk::UniqueBstr password(wideView(typed));
+    vk::UniqueBstr password(vk::text::wideView(typed));
     wipe(typed);
     struct Wiper {
         vk::UniqueBstr& bstr;
@@ -326,7 +318,7 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
             setGauge(view, gaugeValue(i, catalogCount(core)));
             const vk::ComPtr<ILibrary> library = tryOpen(core, i);
             if (!library) {
-                dialogs::showMessage(QStringLiteral("Error Opening Library: ") + fromWide(entryName(core, i)));
+                dialogs::showMessage(QStringLiteral("Error Opening Library: ") + vk::text::fromWide(entryName(core, i)));
                 continue;
             }
             (void)pairOf(library);
@@ -346,7 +338,7 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
             const Pair pair = pairOf(library);
             const int32_t count = ++pairCounts[pair];
             if (count != 1 && pair.second != 0)
-                dialogs::showMessage(QStringLiteral("Duplicate = ") + fromWide(entryName(core, i)));
+                dialogs::showMessage(QStringLiteral("Duplicate = ") + vk::text::fromWide(entryName(core, i)));
         }
     }
     createParameterTable();
@@ -376,7 +368,7 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
                 item += vk::call(entryAt(core, i), &ICatalogEntry::Caption);
                 item += u" - ";
                 item += entryName(core, i);
-                items.append(fromWide(item));
+                items.append(vk::text::fromWide(item));
             }
         } catch (...) {
             addSorted(list, items);
@@ -398,7 +390,7 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const Libra
 
     const QString key = libraryKey(view.cmbLibraries->itemText(selected));
     {
-        auto index = vk::VariantHolder::fromString(wideView(key));
+        auto index = vk::VariantHolder::fromString(vk::text::wideView(key));
         const vk::ComPtr<ICatalogEntry> entry = vk::call(core.Catalog(), &ICatalog::Item, index.get());
         m_lib = vk::call(entry, &ICatalogEntry::Library);
     }
@@ -422,7 +414,7 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const Libra
 
     view.ed_libid->setText(QString::number(vk::call(m_lib, &ILibrary::LibraryID)));
     view.ed_manid->setText(QString::number(vk::call(m_lib, &ILibrary::ManufacturerID)));
-    view.ed_->setText(fromWide(vk::call(m_lib, &ILibrary::Name)));
+    view.ed_->setText(vk::text::fromWide(vk::call(m_lib, &ILibrary::Name)));
 
     // Filled and selected from code: the product list's signals stay quiet; product selection is
     // called explicitly below.
@@ -438,7 +430,7 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const Libra
                     vk::call(vk::call(m_lib, &ILibrary::Products), &IProducts::Item, position.get());
                 std::u16string entry(u"(");
                 entry.append(decimal(i)).append(u") : ").append(vk::call(product, &IProduct::Name));
-                products->addItem(fromWide(entry));
+                products->addItem(vk::text::fromWide(entry));
             }
         } catch (...) {
             products->setCurrentIndex(-1);

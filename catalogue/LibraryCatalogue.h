@@ -2,9 +2,9 @@
 // selection (and unlocking) of the library picked in that list.
 #pragma once
 
-#include "ComPtr.h"
-#include "TCore2.h"
-#include "talvo.h"
+#include "platform/ComPtr.h"
+#include "platform/TCore2.h"
+#include "platform/talvo.h"
 
 #include <QString>
 #include <QStringList>

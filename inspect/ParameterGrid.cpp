@@ -1,7 +1,8 @@
 #include "ParameterGrid.h"
 
-#include "ParamTable.h"
-#include "ParamTableModel.h"
+#include "product/ParamTable.h"
+#include "product/ParamTableModel.h"
+#include "ui/Fonts.h"
 
 #include <QHeaderView>
 #include <QIdentityProxyModel>
@@ -13,13 +14,7 @@ namespace inspect {
 
 namespace {
 
-QFont titleFont()
-{
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(11);
-    return f;
-}
+QFont titleFont() { return vk::fonts::form(); }
 
 QFont gridFont()
 {

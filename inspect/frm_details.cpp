@@ -1,12 +1,14 @@
 #include "frm_details.h"
 
-#include "Call.h"
-#include "Dialogs.h"
+#include "platform/Call.h"
+#include "ui/Dialogs.h"
 #include "EffectLabel.h"
 #include "EntryListModel.h"
-#include "NumberFormat.h"
-#include "ParamTable.h"
-#include "Pidx.h"
+#include "product/NumberFormat.h"
+#include "product/ParamTable.h"
+#include "product/Pidx.h"
+#include "ui/Fonts.h"
+#include "ui/WideText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -44,15 +46,6 @@ void registerWindow(Tfrm_details_* w)
     windows().append(w);
 }
 
-QFont formFont()
-{
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(11);
-    return f;
-}
-
-QString qs(const std::u16string& s) { return QString::fromStdU16String(s); }
 QString num(int64_t v) { return QString::number(v); }
 
 // The list box's items are 13 pixels high whatever their font says.
@@ -88,7 +81,7 @@ Tfrm_details_::Tfrm_details_(QWidget* centreOver)
 {
     setObjectName(QStringLiteral("frm_details_"));
     setWindowTitle(QStringLiteral("Parameter Details..."));
-    setFont(formFont());
+    setFont(vk::fonts::form());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     resize(kClientWidth, kClientHeight);
@@ -201,7 +194,7 @@ void Tfrm_details_::FormCreate()
     const QString crlf = QStringLiteral("\r\n");
     D += crlf + QStringLiteral("ParamID = ") + num(sp.ParamID);
     D += crlf + QStringLiteral("Type = ") + typeText;
-    const QString U = qs(vk::call(d, &IParameterDetail::Units));
+    const QString U = vk::text::fromWide(vk::call(d, &IParameterDetail::Units));
 
     // Entries are gathered out of sight and shown in one go; a failure midway still shows the ones
     // gathered before it.
@@ -293,7 +286,7 @@ void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& m_prod, const product::P
     if (!m_prod || cds_.recNo() < 0) return;
     QCoreApplication::processEvents();
 
-    SelectedParameter.MapName = qs(vk::call(m_prod, &talvo::IProduct::MapName));
+    SelectedParameter.MapName = vk::text::fromWide(vk::call(m_prod, &talvo::IProduct::MapName));
     const product::ParamTable::Row& row = cds_.current();
     SelectedParameter.ParameterName = row.ParamName;
     SelectedParameter.ParamID = row.IntParamId;

@@ -2,8 +2,8 @@
 // double click fills and every details window reads.
 #pragma once
 
-#include "ComPtr.h"
-#include "talvo.h"
+#include "platform/ComPtr.h"
+#include "platform/talvo.h"
 
 #include <QString>
 #include <QWidget>

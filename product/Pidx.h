@@ -2,7 +2,7 @@
 // parameters, as the variant the platform takes as an index.
 #pragma once
 
-#include "vkcom.h"
+#include "platform/vkcom.h"
 
 #include <array>
 #include <cstdint>

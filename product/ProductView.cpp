@@ -1,7 +1,8 @@
 #include "ProductView.h"
 
-#include "Call.h"
+#include "platform/Call.h"
 #include "NumberFormat.h"
+#include "ui/WideText.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,6 @@ namespace product {
 
 namespace {
 
-QString qs(const std::u16string& s) { return QString::fromStdU16String(s); }
 
 // The platform's automation index for a position.
 vk::VariantHolder position(int32_t n) { return vk::VariantHolder::fromInt(n); }
@@ -108,7 +108,7 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
         }
         for (int32_t n = 0; n < count; ++n) {
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(ints, n);
-            const QString name = qs(vk::call(info, &talvo::IParameterInfo::Name));
+            const QString name = vk::text::fromWide(vk::call(info, &talvo::IParameterInfo::Name));
             const int32_t id = vk::call(info, &talvo::IParameterInfo::ParamID);
             if (n > 0) text += QLatin1Char('\n');
             text += formatInt(n) + QStringLiteral(", ") + name + QStringLiteral(", ") + formatInt(id);
@@ -129,7 +129,7 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
         const int32_t count = vk::call(exts, &talvo::IParameters::Count);
         for (int32_t n = 0; n < count; ++n) {
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(exts, n);
-            const QString name = qs(vk::call(info, &talvo::IParameterInfo::Name));
+            const QString name = vk::text::fromWide(vk::call(info, &talvo::IParameterInfo::Name));
             if (n > 0) ext += QLatin1Char('\n');
             ext += formatInt(n) + QLatin1Char(',') + name;
         }
@@ -142,9 +142,9 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
 
 void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<talvo::IProduct>& m_prod,
                       const ProductView& view) {
-    view.tVersion->setText(QStringLiteral("V: ") + qs(vk::call(m_lib, &talvo::ILibrary::Version)));
+    view.tVersion->setText(QStringLiteral("V: ") + vk::text::fromWide(vk::call(m_lib, &talvo::ILibrary::Version)));
     vk::ComPtr<talvo::IPlatform> platform = vk::call(m_prod, &talvo::IProduct::Platform);
-    const QString name = qs(vk::call(platform, &talvo::IPlatform::Name));
+    const QString name = vk::text::fromWide(vk::call(platform, &talvo::IPlatform::Name));
 
     int32_t hybrid = 0;
     int32_t frequency = 0;

@@ -2,10 +2,10 @@
 // parameters and its platform summary.
 #pragma once
 
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "ParamTable.h"
 #include "Pidx.h"
-#include "talvo.h"
+#include "platform/talvo.h"
 
 class QLabel;
 class QLineEdit;

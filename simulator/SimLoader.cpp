@@ -5,7 +5,7 @@
 // "<file>: <place>: <problem>" instead of being thrown at the caller.
 #include "SimPlatform.h"
 
-#include "ComError.h"
+#include "platform/ComError.h"
 
 #include <nlohmann/json.hpp>
 

@@ -3,7 +3,7 @@
 // the catalogue of a folder is read once, at the first instance made for it.
 #include "SimModuleHook.h"
 
-#include "ComError.h"
+#include "platform/ComError.h"
 
 #include <atomic>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // between two reads and an object whose data has gone fails cleanly instead of reading freed memory.
 #include "SimPlatform.h"
 
-#include "ComError.h"
+#include "platform/ComError.h"
 
 #include <atomic>
 #include <limits>

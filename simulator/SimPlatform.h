@@ -2,9 +2,9 @@
 // C++ fixtures, with fault injection and a call log.
 #pragma once
 
-#include "ComPtr.h"
-#include "talvo.h"
-#include "vkcom.h"
+#include "platform/ComPtr.h"
+#include "platform/talvo.h"
+#include "platform/vkcom.h"
 
 #include <cstdint>
 #include <memory>

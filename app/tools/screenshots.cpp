@@ -3,12 +3,12 @@
 // window with a details window over it.
 //   QT_QPA_PLATFORM=offscreen <build>/bin/vk_screenshots <folder>
 // It lives beside the tool, so it finds the demo platform's registration there.
-#include "Dialogs.h"
-#include "SkinManager.h"
-#include "TSplash.h"
-#include "Tmainfrm.h"
-#include "frm_details.h"
-#include "vkcom.h"
+#include "ui/Dialogs.h"
+#include "app/SkinManager.h"
+#include "app/TSplash.h"
+#include "app/Tmainfrm.h"
+#include "inspect/frm_details.h"
+#include "platform/vkcom.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

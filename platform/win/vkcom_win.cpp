@@ -11,9 +11,9 @@
 #include <objbase.h>
 #include <oleauto.h>
 
-#include "ComError.h"
-#include "vkcom.h"
-#include "vkcom_shared.h"
+#include "platform/ComError.h"
+#include "platform/vkcom.h"
+#include "platform/vkcom_shared.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Reaching the platform of the server module from outside it, on Windows: the module is a
 // separate image with its own copy of the simulator, loaded by the system's COM, so a test finds
 // the module's platform by asking the already-loaded module itself.
-#include "SimModuleHook.h"
+#include "simulator/SimModuleHook.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

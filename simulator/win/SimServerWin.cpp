@@ -3,11 +3,11 @@
 //
 // The module is a separate image with its own copy of the simulator, and the system loads it by
 // itself: a test reaches its platform only through these exports.
-#include "SimModuleHook.h"
+#include "simulator/SimModuleHook.h"
 
-#include "ComPtr.h"
-#include "talvo.h"
-#include "vkcom.h"
+#include "platform/ComPtr.h"
+#include "platform/talvo.h"
+#include "platform/vkcom.h"
 
 #include <atomic>
 

@@ -2,8 +2,8 @@
 // product with a data parameter and a text-list parameter, and two external parameters.
 #pragma once
 
-#include "SimFixtures.h"
-#include "SimPlatform.h"
+#include "tests/support/SimFixtures.h"
+#include "simulator/SimPlatform.h"
 
 namespace apptest {
 

@@ -1,13 +1,13 @@
 // What assistive tools read of the two windows: every control has a role, and every control that
 // shows text reports that text, the details window's effect labels included.
-#include "Dialogs.h"
-#include "EffectLabel.h"
-#include "SimRegistration.h"
-#include "SkinManager.h"
-#include "Tmainfrm.h"
+#include "ui/Dialogs.h"
+#include "inspect/EffectLabel.h"
+#include "tests/support/SimRegistration.h"
+#include "app/SkinManager.h"
+#include "app/Tmainfrm.h"
 #include "WindowFixture.h"
-#include "frm_details.h"
-#include "vkcom.h"
+#include "inspect/frm_details.h"
+#include "platform/vkcom.h"
 
 #include <QAccessible>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "ComError.h"
-#include "Dialogs.h"
-#include "TCore2.h"
+#include "platform/ComError.h"
+#include "ui/Dialogs.h"
+#include "platform/TCore2.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,11 +1,11 @@
 // The version information as built into the tool, and the cases of a missing or different one:
 // on Linux copies of the tool altered with objcopy, on Windows small programs built with variants
 // of the tool's version resource, read through the system's version functions.
-#include "Dialogs.h"
-#include "FileVersion.h"
-#include "SkinManager.h"
-#include "Tmainfrm.h"
-#include "vkcom.h"
+#include "ui/Dialogs.h"
+#include "app/FileVersion.h"
+#include "app/SkinManager.h"
+#include "app/Tmainfrm.h"
+#include "platform/vkcom.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

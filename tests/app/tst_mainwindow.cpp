@@ -1,16 +1,16 @@
 // The main window frame: start-up and the first showing, the sliding panel, size limits and
 // scrolling, skins and their reach, the mouse buttons, closing. Runs with no platform registered,
 // so start-up meets a connection failure, unless a case runs a platform of its own.
-#include "Dialogs.h"
-#include "SimRegistration.h"
-#include "SkinManager.h"
-#include "SmoothScroll.h"
-#include "TCore2.h"
-#include "TSplash.h"
-#include "Tmainfrm.h"
+#include "ui/Dialogs.h"
+#include "tests/support/SimRegistration.h"
+#include "app/SkinManager.h"
+#include "app/SmoothScroll.h"
+#include "platform/TCore2.h"
+#include "app/TSplash.h"
+#include "app/Tmainfrm.h"
 #include "WindowFixture.h"
-#include "frm_details.h"
-#include "vkcom.h"
+#include "inspect/frm_details.h"
+#include "platform/vkcom.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

@@ -1,14 +1,14 @@
 // The program's end with the platform's server module loaded through its class registration, as
 // the tool meets it: every platform reference must be gone before the apartment ends, or the
 // runtime reports the module that still has live objects.
-#include "Dialogs.h"
-#include "Program.h"
-#include "SimRegistration.h"
-#include "SkinManager.h"
-#include "TSplash.h"
-#include "Tmainfrm.h"
-#include "frm_details.h"
-#include "vkcom.h"
+#include "ui/Dialogs.h"
+#include "app/Program.h"
+#include "tests/support/SimRegistration.h"
+#include "app/SkinManager.h"
+#include "app/TSplash.h"
+#include "app/Tmainfrm.h"
+#include "inspect/frm_details.h"
+#include "platform/vkcom.h"
 
 #include <QComboBox>
 #include <QPointer>

@@ -1,12 +1,12 @@
 // Catalogue scan, library list and library selection, on small in-memory catalogues that a
 // TCore2 reaches through the running-object table.
-#include "LibraryCatalogue.h"
+#include "catalogue/LibraryCatalogue.h"
 
-#include "Call.h"
-#include "Dialogs.h"
-#include "SimPlatform.h"
-#include "SimRegistration.h"
-#include "TCore2.h"
+#include "platform/Call.h"
+#include "ui/Dialogs.h"
+#include "simulator/SimPlatform.h"
+#include "tests/support/SimRegistration.h"
+#include "platform/TCore2.h"
 
 #include <QComboBox>
 #include <QLabel>

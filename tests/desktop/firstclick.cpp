@@ -3,8 +3,8 @@
 // whenever Button2's caption or place on the screen changes, since neither can be read from
 // outside. Everything else the script measures and does from outside: the window's outer size
 // from the X server, the boxes and the click through real X input.
-#include "Program.h"
-#include "Tmainfrm.h"
+#include "app/Program.h"
+#include "app/Tmainfrm.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,13 +1,13 @@
 // The grid's double click and the details window: the hand-over, the texts and list of every kind
 // of parameter, the cap on long value lists, a failure midway, and the clipboard shortcuts.
-#include "Call.h"
-#include "Dialogs.h"
-#include "EffectLabel.h"
-#include "ParamTable.h"
-#include "Pidx.h"
-#include "SimFixtures.h"
-#include "SimPlatform.h"
-#include "frm_details.h"
+#include "platform/Call.h"
+#include "ui/Dialogs.h"
+#include "inspect/EffectLabel.h"
+#include "product/ParamTable.h"
+#include "product/Pidx.h"
+#include "tests/support/SimFixtures.h"
+#include "simulator/SimPlatform.h"
+#include "inspect/frm_details.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

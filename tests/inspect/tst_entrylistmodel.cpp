@@ -1,6 +1,6 @@
 // The details window's list model: rows appear only when published, texts come back exactly as
 // appended, and the model keeps Qt's rules for item models while it grows.
-#include "EntryListModel.h"
+#include "inspect/EntryListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

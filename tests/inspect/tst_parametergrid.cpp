@@ -1,7 +1,7 @@
 // The parameter grid: title clicks and their colours, cell colours and text placement, the widths
 // held while starting up, and the current row kept in step with the table.
-#include "ParamTable.h"
-#include "ParameterGrid.h"
+#include "product/ParamTable.h"
+#include "inspect/ParameterGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -2,9 +2,9 @@
 // connection tests and by the test server module (so no Qt here).
 #pragma once
 
-#include "ComError.h"
-#include "talvo.h"
-#include "vkcom.h"
+#include "platform/ComError.h"
+#include "platform/talvo.h"
+#include "platform/vkcom.h"
 
 #include <cstdint>
 #include <type_traits>

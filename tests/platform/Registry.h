@@ -3,8 +3,8 @@
 // read; on Windows into the machine-wide class keys, removed again by clear().
 #pragma once
 
-#include "SystemAccess.h"
-#include "vkcom.h"
+#include "tests/support/SystemAccess.h"
+#include "platform/vkcom.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Fakes.h"
-#include "SystemAccess.h"
+#include "tests/support/SystemAccess.h"
 
 // How many objects the test server module has made; 0 while it is not loaded.
 inline int serverCreated()

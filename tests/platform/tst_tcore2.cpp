@@ -1,11 +1,11 @@
 // The connection component: what it records at construction, when it connects, how it attaches to a
 // running platform, how often it connects, and the errors of a platform that cannot be reached.
-#include "Call.h"
-#include "ComError.h"
+#include "platform/Call.h"
+#include "platform/ComError.h"
 #include "Fakes.h"
 #include "ServerProbe.h"
 #include "Registry.h"
-#include "TCore2.h"
+#include "platform/TCore2.h"
 
 #include <QTest>
 

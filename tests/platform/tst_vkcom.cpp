@@ -1,12 +1,12 @@
 // The component runtime: identifiers, statuses, wide strings, variants, error information, counted
 // references, checked calls, creation through class registrations and the running-object table.
-#include "Call.h"
-#include "ComError.h"
-#include "ComPtr.h"
+#include "platform/Call.h"
+#include "platform/ComError.h"
+#include "platform/ComPtr.h"
 #include "Fakes.h"
 #include "ServerProbe.h"
 #include "Registry.h"
-#include "vkcom.h"
+#include "platform/vkcom.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The parameter table, its model, the index and the number texts.
-#include "NumberFormat.h"
-#include "ParamTable.h"
-#include "ParamTableModel.h"
-#include "Pidx.h"
+#include "product/NumberFormat.h"
+#include "product/ParamTable.h"
+#include "product/ParamTableModel.h"
+#include "product/Pidx.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

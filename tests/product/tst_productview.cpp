@@ -1,11 +1,11 @@
 // Product selection and platform identification against the simulated platform.
-#include "Call.h"
-#include "ParamTable.h"
-#include "Pidx.h"
-#include "ProductView.h"
-#include "ProductViewControls.h"
-#include "SimFixtures.h"
-#include "SimPlatform.h"
+#include "platform/Call.h"
+#include "product/ParamTable.h"
+#include "product/Pidx.h"
+#include "product/ProductView.h"
+#include "tests/support/ProductViewControls.h"
+#include "tests/support/SimFixtures.h"
+#include "simulator/SimPlatform.h"
 
 #include <QLabel>
 #include <QLineEdit>

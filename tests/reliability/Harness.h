@@ -2,16 +2,16 @@
 // it that is opened and torn down completely per run, and a snapshot of what the window shows.
 #pragma once
 
-#include "Dialogs.h"
-#include "ParamTable.h"
-#include "Pidx.h"
-#include "SimFixtures.h"
-#include "SimPlatform.h"
-#include "SimRegistration.h"
-#include "SkinManager.h"
-#include "Tmainfrm.h"
-#include "frm_details.h"
-#include "vkcom.h"
+#include "ui/Dialogs.h"
+#include "product/ParamTable.h"
+#include "product/Pidx.h"
+#include "tests/support/SimFixtures.h"
+#include "simulator/SimPlatform.h"
+#include "tests/support/SimRegistration.h"
+#include "app/SkinManager.h"
+#include "app/Tmainfrm.h"
+#include "inspect/frm_details.h"
+#include "platform/vkcom.h"
 
 #include <QApplication>
 #include <QComboBox>

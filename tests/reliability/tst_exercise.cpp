@@ -6,9 +6,9 @@
 // VESKOR_SEED replays a run; VESKOR_EXERCISE_STEPS sets its length (3,000 by default).
 #include "Harness.h"
 
-#include "EffectLabel.h"
-#include "ParameterGrid.h"
-#include "TCore2.h"
+#include "inspect/EffectLabel.h"
+#include "inspect/ParameterGrid.h"
+#include "platform/TCore2.h"
 
 #include <QPushButton>
 #include <QRandomGenerator>

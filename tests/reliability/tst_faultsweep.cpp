@@ -1,8 +1,8 @@
 // Every platform call of every user action made to fail, one at a time.
-#include "Call.h"
-#include "EffectLabel.h"
-#include "ParameterGrid.h"
-#include "TCore2.h"
+#include "platform/Call.h"
+#include "inspect/EffectLabel.h"
+#include "inspect/ParameterGrid.h"
+#include "platform/TCore2.h"
 //
 // Each scenario runs once on a fresh window to read which calls it makes; then, for each of those
 // calls, it runs again from scratch with exactly that call failing, and the outcome is checked

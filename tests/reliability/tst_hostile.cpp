@@ -4,9 +4,9 @@
 // something clear, keep going and leak nothing.
 #include "Harness.h"
 
-#include "EffectLabel.h"
-#include "ParameterGrid.h"
-#include "TCore2.h"
+#include "inspect/EffectLabel.h"
+#include "inspect/ParameterGrid.h"
+#include "platform/TCore2.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

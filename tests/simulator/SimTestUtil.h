@@ -1,8 +1,8 @@
 // Small helpers shared by the simulator's tests.
 #pragma once
 
-#include "Call.h"
-#include "SimPlatform.h"
+#include "platform/Call.h"
+#include "simulator/SimPlatform.h"
 
 #include <QString>
 

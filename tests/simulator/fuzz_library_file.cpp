@@ -1,8 +1,8 @@
 // libFuzzer target for the library-file reader: any bytes give either an entry or an error naming
 // the file, never a crash, hang or unbounded allocation; an entry that was read is then served by
 // the platform and walked, so the values a file can carry are exercised through the object model.
-#include "Call.h"
-#include "SimPlatform.h"
+#include "platform/Call.h"
+#include "simulator/SimPlatform.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Library files: a good file gives every value, a bad one a clear error and never a crash; a
 // folder with a bad file still serves the rest; the demo catalogue loads as intended.
-#include "SimRegistration.h"
+#include "tests/support/SimRegistration.h"
 #include "SimTestUtil.h"
 
 #include <QTest>

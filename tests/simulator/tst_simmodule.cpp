@@ -1,6 +1,6 @@
 // The server module: created by class identifier through a class registration in this test's
 // private data folder, serving a library folder; its platform reachable for faults and the log.
-#include "SimRegistration.h"
+#include "tests/support/SimRegistration.h"
 #include "SimTestUtil.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 // The simulated platform's object model, faults and call log, built in memory from fixtures.
-#include "SimRegistration.h"
+#include "tests/support/SimRegistration.h"
 #include "SimTestUtil.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // benchmarks of product selection. Header-only; needs the `product` target.
 #pragma once
 
-#include "ProductView.h"
+#include "product/ProductView.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -2,9 +2,9 @@
 // Header-only; link the `testsupport` target.
 #pragma once
 
-#include "Call.h"
-#include "SimPlatform.h"
-#include "talvo.h"
+#include "platform/Call.h"
+#include "simulator/SimPlatform.h"
+#include "platform/talvo.h"
 
 #include <string>
 #include <utility>

@@ -4,7 +4,7 @@
 // Header-only; link the `testsupport` target (it builds the module and names it).
 #pragma once
 
-#include "SimPlatform.h"
+#include "simulator/SimPlatform.h"
 #include "SystemAccess.h"
 
 #include <cstdlib>

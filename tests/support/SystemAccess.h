@@ -3,7 +3,7 @@
 // Header-only, plain C++.
 #pragma once
 
-#include "vkcom.h"
+#include "platform/vkcom.h"
 
 #include <filesystem>
 #include <fstream>

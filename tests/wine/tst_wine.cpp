@@ -6,12 +6,12 @@
 //   tst_wine faults         the server module reading tests/wine/faults
 //
 // Prints one line per check ("PASS name" / "FAIL name: why") and exits non-zero when one failed.
-#include "Call.h"
-#include "ComError.h"
-#include "ComPtr.h"
-#include "TCore2.h"
-#include "talvo.h"
-#include "vkcom.h"
+#include "platform/Call.h"
+#include "platform/ComError.h"
+#include "platform/ComPtr.h"
+#include "platform/TCore2.h"
+#include "platform/talvo.h"
+#include "platform/vkcom.h"
 
 #include <atomic>
 #include <cstdio>

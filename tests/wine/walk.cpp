@@ -5,11 +5,11 @@
 //
 //   vkwalk          the catalogue walk
 //   vkwalk status   our texts for statuses the system may not know
-#include "Call.h"
-#include "ComError.h"
-#include "TCore2.h"
-#include "talvo.h"
-#include "vkcom.h"
+#include "platform/Call.h"
+#include "platform/ComError.h"
+#include "platform/TCore2.h"
+#include "platform/talvo.h"
+#include "platform/vkcom.h"
 
 #include <charconv>
 #include <cstdio>

@@ -44,4 +44,12 @@ QFont comic(int pixelHeight)
     return f;
 }
 
+QFont form()
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}
+
 } // namespace vk::fonts

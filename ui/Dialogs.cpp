@@ -1,8 +1,5 @@
 #include "Dialogs.h"
 
-#include "ComError.h"
-#include "TCore2.h"
-
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -90,11 +87,8 @@ void showException(std::exception_ptr e)
     QString text;
     try {
         std::rethrow_exception(e);
-    } catch (const vk::ComError& err) {
-        text = QString::fromUtf8(err.what());
-    } catch (const talvo::AssertionError& err) {
-        text = QString::fromUtf8(err.what());
     } catch (const std::exception& err) {
+        // Platform errors and assertion errors among them: their text is the message.
         text = QString::fromUtf8(err.what());
     } catch (...) {
         text = QStringLiteral("An unknown error occurred");

@@ -12,5 +12,7 @@ QFont sansSerif(int pixelHeight);
 QFont arial(int pixelHeight, bool condensed = false);
 // The informal heading font.
 QFont comic(int pixelHeight);
+// The form font of the grid and the details window: 8 points, 11 pixels high.
+QFont form();
 
 } // namespace vk::fonts
