@@ -47,7 +47,6 @@ TSplash::TSplash(QWidget* parent)
 
 void TSplash::setProgress(int percent) { m_progress->setValue(std::clamp(percent, 0, 100)); }
 
-void TSplash::setStatus(const QString& text) { m_status->setText(text); }
 
 void TSplash::centre()
 {

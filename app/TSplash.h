@@ -14,13 +14,11 @@ class TSplash final : public QWidget {
 public:
     explicit TSplash(QWidget* parent = nullptr);
 
-    QLabel* Image1() const { return m_image; }
     QProgressBar* ProgressBar1() const { return m_progress; }
     QLabel* Label1() const { return m_status; }
 
     // The gauge value; values outside 0..100 are held at its ends.
     void setProgress(int percent);
-    void setStatus(const QString& text);
 
     // Centres the window on its screen.
     void centre();

@@ -483,7 +483,7 @@ void Tmainfrm::cmbLibrariesChange()
 void Tmainfrm::cmbProductsChange()
 {
     if (!m_cds_) return;
-    product::selectProduct(m_cmbProducts->currentIndex(), m_lib, m_prod, *m_cds_, product::Pidx, productView());
+    if (product::selectProduct(m_cmbProducts->currentIndex(), m_lib, m_prod, productView())) FillParameters();
 }
 
 void Tmainfrm::FillParameters()

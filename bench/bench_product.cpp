@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
         const int reps = n <= 128 ? 41 : n <= 1024 ? 15 : 7;
 
         // The final content, taken once from a selection, for the floor to set.
-        product::selectProduct(0, lib, prod, table, pidx, view);
+        if (product::selectProduct(0, lib, prod, view)) product::fillParameters(lib, prod, table, pidx, view);
         QCoreApplication::processEvents();
         const QString text = view.lstParameters->toPlainText();
         const QString memo = view.memo2->toPlainText();
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
             platform->clearCalls();
             QElapsedTimer t;
             t.start();
-            product::selectProduct(0, lib, prod, table, pidx, view);
+            if (product::selectProduct(0, lib, prod, view)) product::fillParameters(lib, prod, table, pidx, view);
             QCoreApplication::processEvents();
             tool.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
 

@@ -381,40 +381,40 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
     cmbLibrariesChange();
 }
 
-void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const LibraryView& view,
+void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& library, const LibraryView& view,
                    const std::function<void()>& cmbProductsChange)
 {
     const int selected = view.cmbLibraries->currentIndex();
     if (selected < 0) return;
-    m_lib = nullptr;
+    library = nullptr;
 
     const QString key = libraryKey(view.cmbLibraries->itemText(selected));
     {
         auto index = vk::VariantHolder::fromString(vk::text::wideView(key));
         const vk::ComPtr<ICatalogEntry> entry = vk::call(core.Catalog(), &ICatalog::Item, index.get());
-        m_lib = vk::call(entry, &ICatalogEntry::Library);
+        library = vk::call(entry, &ICatalogEntry::Library);
     }
-    if (!m_lib) {
+    if (!library) {
         dialogs::showMessage(QStringLiteral("Lib not found"));
         return;
     }
 
-    if (productCount(m_lib) == 0) {
+    if (productCount(library) == 0) {
         std::optional<QString> typed =
             dialogs::inputBox(QStringLiteral("Password Required"),
                               QStringLiteral("Library Locked.  Please enter the password..."),
                               QStringLiteral("RovQuad"), 255);
         if (!typed) return;
-        unlock(m_lib, *typed);
+        unlock(library, *typed);
     }
-    if (productCount(m_lib) == 0) {
+    if (productCount(library) == 0) {
         dialogs::showMessage(QStringLiteral("DLL Unlock failed"));
         return;
     }
 
-    view.ed_libid->setText(QString::number(vk::call(m_lib, &ILibrary::LibraryID)));
-    view.ed_manid->setText(QString::number(vk::call(m_lib, &ILibrary::ManufacturerID)));
-    view.ed_->setText(vk::text::fromWide(vk::call(m_lib, &ILibrary::Name)));
+    view.ed_libid->setText(QString::number(vk::call(library, &ILibrary::LibraryID)));
+    view.ed_manid->setText(QString::number(vk::call(library, &ILibrary::ManufacturerID)));
+    view.ed_->setText(vk::text::fromWide(vk::call(library, &ILibrary::Name)));
 
     // Filled and selected from code: the product list's signals stay quiet; product selection is
     // called explicitly below.
@@ -423,11 +423,11 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& m_lib, const Libra
         const QSignalBlocker quiet(products);
         products->clear();
         try {
-            const int32_t count = productCount(m_lib);
+            const int32_t count = productCount(library);
             for (int32_t i = 0; i < count; ++i) {
                 auto position = vk::VariantHolder::fromInt(i);
                 const vk::ComPtr<IProduct> product =
-                    vk::call(vk::call(m_lib, &ILibrary::Products), &IProducts::Item, position.get());
+                    vk::call(vk::call(library, &ILibrary::Products), &IProducts::Item, position.get());
                 std::u16string entry(u"(");
                 entry.append(decimal(i)).append(u") : ").append(vk::call(product, &IProduct::Name));
                 products->addItem(vk::text::fromWide(entry));

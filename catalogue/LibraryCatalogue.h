@@ -55,11 +55,11 @@ struct LibraryView {
     QComboBox* cmbProducts;
 };
 
-// The change handler of the library list: opens the selected library into m_lib, asks for the
+// The change handler of the library list: opens the selected library into `library`, asks for the
 // password of a locked one, fills the identifier and name fields and the product list, selects its
 // first product and calls cmbProductsChange. Stops early (without undoing) on Cancel, a failed
 // unlock, a missing library object or a failing platform call (which propagates).
-void selectLibrary(talvo::TCore2& core, vk::ComPtr<talvo::ILibrary>& m_lib, const LibraryView& view,
+void selectLibrary(talvo::TCore2& core, vk::ComPtr<talvo::ILibrary>& library, const LibraryView& view,
                    const std::function<void()>& cmbProductsChange);
 
 } // namespace catalogue

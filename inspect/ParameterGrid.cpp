@@ -106,44 +106,18 @@ private:
     int m_sortColumn = -1;
 };
 
-// Paints every data cell itself: background and text colours by selection, the text at fixed
-// offsets in the grid's bold font; then tells the grid that a cell was painted.
+// Hands every data cell the grid paints to the grid's painting handler.
 class GridCellDelegate final : public QStyledItemDelegate {
 public:
     GridCellDelegate(ParameterGrid* grid, QObject* parent) : QStyledItemDelegate(parent), m_grid(grid) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QColor background;
-        if (option.state & QStyle::State_Selected) {
-            background = ParameterGrid::selectedRowColor();
-        } else {
-            background = Qt::white;
-            m_fontColor = Qt::black;
-        }
-        const QString text = index.data(Qt::DisplayRole).toString();
-        const QRect r = option.rect;
-        painter->save();
-        painter->setClipRect(r);
-        painter->fillRect(r, background);
-        // The grid's own bold font, not the option's: a skin change re-polishes the view and its font.
-        static const QFont font = gridFont();
-        painter->setFont(font);
-        painter->setPen(m_fontColor);
-        if (isTextColumn(index.column()))
-            painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-        else
-            painter->drawText(r.adjusted(0, 2, -3, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
-        painter->restore();
-        m_grid->cellPainted();
+        m_grid->DBGrid1RowChanged(painter, option.rect, index, option.state & QStyle::State_Selected);
     }
 
 private:
     ParameterGrid* m_grid;
-    // The grid's font colour: left alone by the selected row, set black by every other cell. It
-    // starts as the classic window-text black, not the skin's text colour: a light skin text would
-    // vanish on the pale green of a selected row in a table of one row.
-    mutable QColor m_fontColor = Qt::black;
 };
 
 QColor ParameterGrid::sortedTitleColor() { return QColor(0x00, 0x80, 0x00); }
@@ -152,34 +126,33 @@ QColor ParameterGrid::sortedTitleColor() { return QColor(0x00, 0x80, 0x00); }
 QColor ParameterGrid::otherTitleColor() { return QColor(0xC8, 0xC8, 0xC8); }
 QColor ParameterGrid::selectedRowColor() { return QColor(0xE8, 0xFF, 0xE8); }
 
-ParameterGrid::ParameterGrid(QTableView* DBGrid1, product::ParamTable* cds_, const bool* startingUp,
-                             QObject* parent)
-    : QObject(parent), m_view(DBGrid1), m_table(cds_), m_startingUp(startingUp)
+ParameterGrid::ParameterGrid(QTableView* view, product::ParamTable* table, const bool* startingUp, QObject* parent)
+    : QObject(parent), m_view(view), m_table(table), m_startingUp(startingUp)
 {
-    m_ds = new product::ParamTableModel(cds_, this);
+    m_ds = new product::ParamTableModel(table, this);
     m_ds->setObjectName(QStringLiteral("ds"));
     m_header = new GridHeaderModel(this);
     m_header->setSourceModel(m_ds);
 
-    auto* header = new FlatHeader(DBGrid1);
+    auto* header = new FlatHeader(view);
     header->setFont(titleFont());
-    DBGrid1->setHorizontalHeader(header);
-    DBGrid1->setModel(m_header);
+    view->setHorizontalHeader(header);
+    view->setModel(m_header);
     m_delegate = new GridCellDelegate(this, this);
-    DBGrid1->setItemDelegate(m_delegate);
+    view->setItemDelegate(m_delegate);
 
-    DBGrid1->setFont(gridFont());
-    DBGrid1->setToolTip(QStringLiteral("Double Click for Details"));
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont()).height() + 4);
-    DBGrid1->setShowGrid(true);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSortingEnabled(false);
-    DBGrid1->setWordWrap(false);
-    DBGrid1->setTextElideMode(Qt::ElideNone);
+    view->setFont(gridFont());
+    view->setToolTip(QStringLiteral("Double Click for Details"));
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont()).height() + 4);
+    view->setShowGrid(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSortingEnabled(false);
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideNone);
 
     header->setSectionsClickable(true);
     header->setSectionsMovable(true);
@@ -193,12 +166,12 @@ ParameterGrid::ParameterGrid(QTableView* DBGrid1, product::ParamTable* cds_, con
     // QHeaderView emits no click for a release that ends a resize or a move of a column.
     connect(header, &QHeaderView::sectionClicked, this, &ParameterGrid::DBGrid1TitleClick);
 
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (m_syncing || !current.isValid()) return;
                 if (current.row() != m_table->recNo()) m_table->setRecNo(current.row());
             });
-    connect(cds_, &product::ParamTable::currentChanged, this, &ParameterGrid::syncViewToTable);
+    connect(table, &product::ParamTable::currentChanged, this, &ParameterGrid::syncViewToTable);
     connect(m_header, &QAbstractItemModel::modelReset, this, &ParameterGrid::syncViewToTable);
     syncViewToTable();
 }
@@ -234,7 +207,32 @@ void ParameterGrid::syncViewToTable()
     m_syncing = false;
 }
 
-void ParameterGrid::cellPainted()
+void ParameterGrid::DBGrid1RowChanged(QPainter* painter, const QRect& rect, const QModelIndex& field, bool selected)
+{
+    QColor background;
+    if (selected) {
+        background = selectedRowColor();
+    } else {
+        background = Qt::white;
+        m_fontColor = Qt::black;
+    }
+    const QString text = field.data(Qt::DisplayRole).toString();
+    painter->save();
+    painter->setClipRect(rect);
+    painter->fillRect(rect, background);
+    // The grid's own bold font, not the option's: a skin change re-polishes the view and its font.
+    static const QFont font = gridFont();
+    painter->setFont(font);
+    painter->setPen(m_fontColor);
+    if (isTextColumn(field.column()))
+        painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    else
+        painter->drawText(rect.adjusted(0, 2, -3, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->restore();
+    holdStartWidths();
+}
+
+void ParameterGrid::holdStartWidths()
 {
     if (!m_startingUp || !*m_startingUp || m_widthsQueued || !m_view) return;
     const QHeaderView* header = m_view->horizontalHeader();

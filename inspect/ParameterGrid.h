@@ -5,10 +5,15 @@
 // held while the main window is starting up.
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QPointer>
 
 #include <QTableView>
+
+class QModelIndex;
+class QPainter;
+class QRect;
 
 namespace product {
 class ParamTable;
@@ -26,15 +31,16 @@ class ParameterGrid final : public QObject {
 
 public:
     // startingUp: the main window's start-up flag; read at every cell painting, never written here.
-    ParameterGrid(QTableView* DBGrid1, product::ParamTable* cds_, const bool* startingUp,
-                  QObject* parent = nullptr);
+    ParameterGrid(QTableView* view, product::ParamTable* table, const bool* startingUp, QObject* parent = nullptr);
     ~ParameterGrid() override;
 
     // Orders the table by the clicked column's field, moves to its first row and highlights the title.
     void DBGrid1TitleClick(int column);
 
-    // Called by the cell delegate once per painted data cell (after the cell is drawn).
-    void cellPainted();
+    // The data-cell painting handler, for every data cell the grid paints: the cell's colours by
+    // whether it belongs to the selected row, its text at the field's offsets in the grid's bold
+    // font, and, while starting up, the start-up column widths.
+    void DBGrid1RowChanged(QPainter* painter, const QRect& rect, const QModelIndex& field, bool selected);
 
     // The widths shown while starting up, by visual position.
     static constexpr int kStartWidths[3] = {50, 142, 60};
@@ -46,12 +52,12 @@ public:
     static QColor otherTitleColor();
     static QColor selectedRowColor();
 
-    product::ParamTableModel* ds() const { return m_ds; }
     QTableView* view() const { return m_view; }
     // -1 until the first title click.
     int sortColumn() const;
 
 private:
+    void holdStartWidths();
     void applyStartWidths();
     void syncViewToTable();
 
@@ -63,6 +69,10 @@ private:
     GridCellDelegate* m_delegate = nullptr;
     bool m_widthsQueued = false;
     bool m_syncing = false;
+    // The grid's font colour: left alone by the selected row, set black by every other cell. It
+    // starts as the classic window-text black, not the skin's text colour: a light skin text would
+    // vanish on the pale green of a selected row in a table of one row.
+    QColor m_fontColor = Qt::black;
 };
 
 } // namespace inspect

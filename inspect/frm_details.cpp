@@ -279,15 +279,15 @@ void Tfrm_details_::lbl_detailsClick()
     });
 }
 
-void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& m_prod, const product::ParamTable& cds_,
-                     const product::PidxTable& pidx, const QLineEdit* ed_, QWidget* mainWindow)
+void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& currentProduct, const product::ParamTable& table,
+                     const product::PidxTable& pidx, const QLineEdit* libraryName, QWidget* mainWindow)
 {
     // Without a product or a row there is nothing to hand over and nothing to ask.
-    if (!m_prod || cds_.recNo() < 0) return;
+    if (!currentProduct || table.recNo() < 0) return;
     QCoreApplication::processEvents();
 
-    SelectedParameter.MapName = vk::text::fromWide(vk::call(m_prod, &talvo::IProduct::MapName));
-    const product::ParamTable::Row& row = cds_.current();
+    SelectedParameter.MapName = vk::text::fromWide(vk::call(currentProduct, &talvo::IProduct::MapName));
+    const product::ParamTable::Row& row = table.current();
     SelectedParameter.ParameterName = row.ParamName;
     SelectedParameter.ParamID = row.IntParamId;
     const int32_t key = row.IntParamId;
@@ -297,7 +297,7 @@ void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& m_prod, const product::P
         const vk::VariantHolder* cell = pidx.cell(key);
         if (!cell || cell->isEmpty()) throw std::out_of_range("no index position");
         vk::VariantHolder index = *cell;
-        auto params = vk::call(m_prod, &talvo::IProduct::IntParameters);
+        auto params = vk::call(currentProduct, &talvo::IProduct::IntParameters);
         auto parameter = vk::call(params, &talvo::IParameters::Item, index.get());
         SelectedParameter.Detail = parameter.query<talvo::IParameterDetail>();
     } catch (const std::exception&) {
@@ -306,7 +306,7 @@ void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& m_prod, const product::P
     }
 
     auto* window = new Tfrm_details_(mainWindow);
-    window->setWindowTitle(ed_ ? ed_->text() : QString());
+    window->setWindowTitle(libraryName ? libraryName->text() : QString());
     window->show();
     frm_details_ = window;
     QCoreApplication::processEvents();

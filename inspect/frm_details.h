@@ -78,8 +78,9 @@ extern Tfrm_details_* frm_details_;
 void freeDetailsWindows();
 
 // The grid's double click: hands the current row's parameter over and opens a details window on it,
-// captioned with ed_'s text. Does nothing without a current product or on an empty table.
-void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& m_prod, const product::ParamTable& cds_,
-                     const product::PidxTable& pidx, const QLineEdit* ed_, QWidget* mainWindow);
+// captioned with the library name field's text (ed_). Does nothing without a current product or on
+// an empty table.
+void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& currentProduct, const product::ParamTable& table,
+                     const product::PidxTable& pidx, const QLineEdit* libraryName, QWidget* mainWindow);
 
 } // namespace inspect

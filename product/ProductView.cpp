@@ -68,23 +68,23 @@ void setTextAtStart(QPlainTextEdit* box, const QString& text) {
 
 } // namespace
 
-void selectProduct(int pos, const vk::ComPtr<talvo::ILibrary>& m_lib, vk::ComPtr<talvo::IProduct>& m_prod,
-                   ParamTable& cds_, PidxTable& pidx, const ProductView& view) {
-    if (pos < 0) return;
+bool selectProduct(int pos, const vk::ComPtr<talvo::ILibrary>& library, vk::ComPtr<talvo::IProduct>& product,
+                   const ProductView& view) {
+    if (pos < 0) return false;
     // Possible after a library failed to open: say so rather than ask a missing library.
-    if (!m_lib) throw vk::ComError(vk::E_POINTER_, "No product library is open");
-    vk::ComPtr<talvo::IProducts> products = vk::call(m_lib, &talvo::ILibrary::Products);
+    if (!library) throw vk::ComError(vk::E_POINTER_, "No product library is open");
+    vk::ComPtr<talvo::IProducts> products = vk::call(library, &talvo::ILibrary::Products);
     vk::VariantHolder index = position(pos);
-    m_prod = vk::call(products, &talvo::IProducts::Item, index.get());
+    product = vk::call(products, &talvo::IProducts::Item, index.get());
     view.lbl_ProdID->setText(QStringLiteral("ProductID: ") + formatInt(pos));
-    fillParameters(m_lib, m_prod, cds_, pidx, view);
+    return true;
 }
 
-void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<talvo::IProduct>& m_prod,
-                    ParamTable& cds_, PidxTable& pidx, const ProductView& view) {
+void fillParameters(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr<talvo::IProduct>& product,
+                    ParamTable& table, PidxTable& pidx, const ProductView& view) {
     view.lstParameters->clear();
-    cds_.emptyDataSet();
-    identifyPlatform(m_lib, m_prod, view);
+    table.emptyDataSet();
+    identifyPlatform(library, product, view);
 
     // The text and the rows are gathered and handed over in one step each; a failure hands over
     // what was gathered before it, so the view shows exactly the parameters read.
@@ -92,11 +92,11 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
     std::vector<ParamTable::Row> rows;
     auto flush = [&] {
         view.lstParameters->setPlainText(text);
-        cds_.appendRows(std::move(rows));
+        table.appendRows(std::move(rows));
         rows.clear();
     };
     try {
-        vk::ComPtr<talvo::IParameters> ints = vk::call(m_prod, &talvo::IProduct::IntParameters);
+        vk::ComPtr<talvo::IParameters> ints = vk::call(product, &talvo::IProduct::IntParameters);
         const int32_t count = vk::call(ints, &talvo::IParameters::Count);
         // The count is the platform's word: room is made ahead for a sane number of parameters
         // only, so a hostile count costs nothing until its parameters actually arrive.
@@ -121,11 +121,11 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
     }
     flush();
     view.lstParameters->moveCursor(QTextCursor::Start);
-    cds_.first();
+    table.first();
 
     QString ext;
     try {
-        vk::ComPtr<talvo::IParameters> exts = vk::call(m_prod, &talvo::IProduct::ExtParameters);
+        vk::ComPtr<talvo::IParameters> exts = vk::call(product, &talvo::IProduct::ExtParameters);
         const int32_t count = vk::call(exts, &talvo::IParameters::Count);
         for (int32_t n = 0; n < count; ++n) {
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(exts, n);
@@ -140,10 +140,10 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<t
     setTextAtStart(view.memo2, ext.isEmpty() ? QStringLiteral("None Found.") : ext);
 }
 
-void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<talvo::IProduct>& m_prod,
+void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr<talvo::IProduct>& product,
                       const ProductView& view) {
-    view.tVersion->setText(QStringLiteral("V: ") + vk::text::fromWide(vk::call(m_lib, &talvo::ILibrary::Version)));
-    vk::ComPtr<talvo::IPlatform> platform = vk::call(m_prod, &talvo::IProduct::Platform);
+    view.tVersion->setText(QStringLiteral("V: ") + vk::text::fromWide(vk::call(library, &talvo::ILibrary::Version)));
+    vk::ComPtr<talvo::IPlatform> platform = vk::call(product, &talvo::IProduct::Platform);
     const QString name = vk::text::fromWide(vk::call(platform, &talvo::IPlatform::Name));
 
     int32_t hybrid = 0;
@@ -153,7 +153,7 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr
     if (name == u"GC5020") {
         chip = QStringLiteral("GC5020 Based");
         try {
-            auto info = m_prod.query<talvo::IHybridInfo5020>();
+            auto info = product.query<talvo::IHybridInfo5020>();
             hybrid = vk::callUnchecked(info, &talvo::IHybridInfo5020::HybridID);
             if (QString t = chipText5020(hybrid); !t.isEmpty()) chip = t;
         } catch (const std::exception&) {
@@ -162,7 +162,7 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr
     } else if (name == u"GC5055") {
         chip = QStringLiteral("GC5055 Based");
         try {
-            auto info = m_prod.query<talvo::IHybridInfo>();
+            auto info = product.query<talvo::IHybridInfo>();
             hybrid = vk::callUnchecked(info, &talvo::IHybridInfo::HybridID);
             frequency = frequencyOf(vk::callUnchecked(info, &talvo::IHybridInfo::SampleRateCode));
             if (QString t = chipText5055(hybrid); !t.isEmpty()) chip = t;
@@ -175,8 +175,8 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr
     } else if (name == u"GC5005") {
         // Not guarded: a product of this family must answer both interfaces.
         chip = QStringLiteral("GC5005 Based");
-        auto info = m_prod.query<talvo::IHybridInfo>();
-        auto limits = m_prod.query<talvo::IProductLimits>();
+        auto info = product.query<talvo::IHybridInfo>();
+        auto limits = product.query<talvo::IProductLimits>();
         hybrid = vk::callUnchecked(info, &talvo::IHybridInfo::HybridID);
         // These products run at a rate too; it is coded as in the GC5055 family.
         frequency = frequencyOf(vk::callUnchecked(info, &talvo::IHybridInfo::SampleRateCode));
@@ -195,7 +195,7 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr
     QString gain = QStringLiteral("Unknown");
     QString output = gain;
     try {
-        auto limits = m_prod.query<talvo::IProductLimits>();
+        auto limits = product.query<talvo::IProductLimits>();
         const double g = vk::call(limits, &talvo::IProductLimits::MaxGain);
         const double o = vk::call(limits, &talvo::IProductLimits::MaxOutput);
         gain = formatReal(g);

@@ -26,19 +26,21 @@ struct ProductView {
     QLineEdit* tMaxOutput = nullptr;
 };
 
-// cmbProductsChange: makes the product at `position` of the library current and rebuilds the view.
-// A negative position (nothing selected) does nothing. Without a library it raises ComError
-// (E_POINTER_, "No product library is open") and changes nothing. Platform failures propagate as
-// ComError; what was written before them stays.
-void selectProduct(int position, const vk::ComPtr<talvo::ILibrary>& m_lib, vk::ComPtr<talvo::IProduct>& m_prod,
-                   ParamTable& cds_, PidxTable& pidx, const ProductView& view);
+// The first half of cmbProductsChange: makes the product at `position` of the library the current
+// one and shows its position. False, and nothing changed, for a negative position (nothing
+// selected); the rebuild (fillParameters) follows only a true answer. Without a library it raises
+// ComError (E_POINTER_, "No product library is open") and changes nothing. Platform failures
+// propagate as ComError.
+bool selectProduct(int position, const vk::ComPtr<talvo::ILibrary>& library, vk::ComPtr<talvo::IProduct>& product,
+                   const ProductView& view);
 
-// FillParameters: the rebuild for m_prod (text, table, index, platform summary, external list).
-void fillParameters(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<talvo::IProduct>& m_prod,
-                    ParamTable& cds_, PidxTable& pidx, const ProductView& view);
+// FillParameters: the rebuild for the current product (text, table, index, platform summary,
+// external list). Platform failures propagate as ComError; what was written before them stays.
+void fillParameters(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr<talvo::IProduct>& product,
+                    ParamTable& table, PidxTable& pidx, const ProductView& view);
 
-// IdentifyPlatform: the platform summary of m_prod (version, chip text, hybrid, frequency, limits).
-void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& m_lib, const vk::ComPtr<talvo::IProduct>& m_prod,
+// IdentifyPlatform: the product's platform summary (version, chip text, hybrid, frequency, limits).
+void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr<talvo::IProduct>& product,
                       const ProductView& view);
 
 } // namespace product

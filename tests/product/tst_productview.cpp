@@ -76,7 +76,11 @@ struct Fixture {
         platform->clearCalls();
     }
 
-    void select(int position) { product::selectProduct(position, lib, prod, table, pidx, view); }
+    // As the main window's product selection: the product made current, then the rebuild.
+    void select(int position)
+    {
+        if (product::selectProduct(position, lib, prod, view)) product::fillParameters(lib, prod, table, pidx, view);
+    }
 
     QString text() const { return view.lstParameters->toPlainText(); }
     QString memo() const { return view.memo2->toPlainText(); }
