@@ -2,19 +2,18 @@
 
 namespace vk {
 
-void Anchors::add(QWidget* control, int edges)
-{
+void Anchors::add(QWidget* control, int edges) {
     const QRect g = control->geometry();
     m_items.push_back({control, edges, g, m_parent->width() - (g.x() + g.width()),
                        m_parent->height() - (g.y() + g.height())});
 }
 
-void Anchors::apply()
-{
+void Anchors::apply() {
     const int pw = m_parent->width();
     const int ph = m_parent->height();
     for (const Item& item : m_items) {
-        if (!item.control) continue;
+        if (!item.control)
+            continue;
         QRect g = item.control->geometry();
         if ((item.edges & Left) && (item.edges & Right)) {
             g.setX(item.design.x());

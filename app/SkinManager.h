@@ -36,8 +36,26 @@ public:
     static void suppressAnimations(bool suppress);
 
     // A colour of the skin in force, after the hue and saturation shift.
-    enum Role { Window, WindowText, Base, AltBase, Text, Button, ButtonTop, ButtonBottom, ButtonText,
-                Border, Highlight, HighlightText, Link, GaugeFrom, GaugeTo, ToolTip, ToolTipText, RoleCount };
+    enum Role {
+        Window,
+        WindowText,
+        Base,
+        AltBase,
+        Text,
+        Button,
+        ButtonTop,
+        ButtonBottom,
+        ButtonText,
+        Border,
+        Highlight,
+        HighlightText,
+        Link,
+        GaugeFrom,
+        GaugeTo,
+        ToolTip,
+        ToolTipText,
+        RoleCount
+    };
     QColor color(Role role) const;
     // The shift of hue and saturation applied to a colour.
     QColor shifted(const QColor& c) const;

@@ -4,8 +4,8 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPropertyAnimation>
 #include <QPushButton>
 
@@ -13,8 +13,7 @@
 #include <cmath>
 
 SkinProvider::SkinProvider(SkinManager* manager, QWidget* form, QObject* parent)
-    : QObject(parent), m_manager(manager), m_form(form)
-{
+    : QObject(parent), m_manager(manager), m_form(form) {
     // The background is painted here, under the controls; the system's window colour never shows.
     form->setAutoFillBackground(false);
     form->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -26,22 +25,19 @@ SkinProvider::SkinProvider(SkinManager* manager, QWidget* form, QObject* parent)
 
 namespace {
 
-double luminance(const QColor& c)
-{
+double luminance(const QColor& c) {
     auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
-double contrast(const QColor& a, const QColor& b)
-{
+double contrast(const QColor& a, const QColor& b) {
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The text colour moved away from the background in lightness, keeping its hue, until it reads on
 // it as body text should (a contrast of 4.5 to 1). A hue shift can bring a skin's colours close.
-QColor readableOn(QColor ink, const QColor& background)
-{
+QColor readableOn(QColor ink, const QColor& background) {
     const bool darker = luminance(background) > 0.18;
     for (int i = 0; i < 40 && contrast(ink, background) < 4.5; ++i) {
         float h, s, l, a;
@@ -54,9 +50,9 @@ QColor readableOn(QColor ink, const QColor& background)
 
 } // namespace
 
-void SkinProvider::apply()
-{
-    if (!m_form) return;
+void SkinProvider::apply() {
+    if (!m_form)
+        return;
     const QColor background = m_manager->color(SkinManager::Window);
     QPalette text;
     text.setColor(QPalette::WindowText, readableOn(m_manager->color(SkinManager::WindowText), background));
@@ -64,14 +60,15 @@ void SkinProvider::apply()
     const QString buttons = m_manager->pushButtonStyleSheet();
     for (QObject* child : m_form->children()) {
         // Only what lies on the background: a label's palette reaches no further than the label.
-        if (auto* label = qobject_cast<QLabel*>(child)) label->setPalette(text);
-        else if (auto* button = qobject_cast<QPushButton*>(child)) button->setStyleSheet(buttons);
+        if (auto* label = qobject_cast<QLabel*>(child))
+            label->setPalette(text);
+        else if (auto* button = qobject_cast<QPushButton*>(child))
+            button->setStyleSheet(buttons);
     }
     m_form->update();
 }
 
-bool SkinProvider::eventFilter(QObject* watched, QEvent* event)
-{
+bool SkinProvider::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_form && event->type() == QEvent::Paint) {
         QPainter p(m_form);
         p.fillRect(static_cast<QPaintEvent*>(event)->rect(), m_manager->color(SkinManager::Window));
@@ -81,11 +78,12 @@ bool SkinProvider::eventFilter(QObject* watched, QEvent* event)
 
 // Lays the form's window as it looks now over it and fades that picture out, so the new skin
 // appears to blend in.
-void SkinProvider::fade()
-{
-    if (!m_form) return;
+void SkinProvider::fade() {
+    if (!m_form)
+        return;
     QWidget* window = m_form->window();
-    if (!window->isVisible() || window->width() <= 0 || window->height() <= 0) return;
+    if (!window->isVisible() || window->width() <= 0 || window->height() <= 0)
+        return;
     auto* overlay = new QLabel(window);
     overlay->setObjectName(QStringLiteral("skinFade"));
     overlay->setAttribute(Qt::WA_TransparentForMouseEvents);

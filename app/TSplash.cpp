@@ -12,8 +12,7 @@ TSplash* Splash = nullptr;
 TSplash::TSplash(QWidget* parent)
     // A plain borderless window, not a splash-screen type kept on top: the message boxes of the
     // start-up must come up over it.
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-{
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Splash"));
     setFont(vk::fonts::sansSerif(11));
     setFixedSize(290, 168);
@@ -45,10 +44,11 @@ TSplash::TSplash(QWidget* parent)
     m_status->setTextFormat(Qt::PlainText);
 }
 
-void TSplash::setProgress(int percent) { m_progress->setValue(std::clamp(percent, 0, 100)); }
+void TSplash::setProgress(int percent) {
+    m_progress->setValue(std::clamp(percent, 0, 100));
+}
 
-
-void TSplash::centre()
-{
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+void TSplash::centre() {
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
 }

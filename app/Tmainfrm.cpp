@@ -1,21 +1,21 @@
 #include "Tmainfrm.h"
 
 #include "Anchors.h"
-#include "ui/Dialogs.h"
 #include "FileVersion.h"
-#include "ui/Fonts.h"
 #include "SkinManager.h"
 #include "SkinProvider.h"
 #include "SmoothScroll.h"
-#include "platform/TCore2.h"
 #include "TSplash.h"
+#include "platform/TCore2.h"
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
 
 #include "catalogue/LibraryCatalogue.h"
-#include "product/ParamTable.h"
 #include "inspect/ParameterGrid.h"
+#include "inspect/frm_details.h"
+#include "product/ParamTable.h"
 #include "product/Pidx.h"
 #include "product/ProductView.h"
-#include "inspect/frm_details.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,16 +40,14 @@ Tmainfrm* mainfrm = nullptr;
 
 namespace {
 
-Tmainfrm::CoreFactory& coreFactory()
-{
+Tmainfrm::CoreFactory& coreFactory() {
     static Tmainfrm::CoreFactory factory;
     return factory;
 }
 
 int slidePauseMs = 20;
 
-Tmainfrm::FrameReader& frameReader()
-{
+Tmainfrm::FrameReader& frameReader() {
     static Tmainfrm::FrameReader reader;
     return reader;
 }
@@ -65,22 +63,22 @@ const QString SkinWlm = QStringLiteral("WLM (internal)");
 const QString SkinPulsar = QStringLiteral("Pulsar (internal)");
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect box, const QFont& font,
-                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     label->setAlignment(align);
     // No taller than its text: a label lies just above the field it names.
-    if (box.height() <= 0) box.setHeight(QFontMetrics(font).height());
-    if (box.width() <= 0) box.setWidth(QFontMetrics(font).horizontalAdvance(text) + 2);
+    if (box.height() <= 0)
+        box.setHeight(QFontMetrics(font).height());
+    if (box.width() <= 0)
+        box.setWidth(QFontMetrics(font).horizontalAdvance(text) + 2);
     label->setGeometry(box);
     return label;
 }
 
-QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, QRect box, const QFont& font)
-{
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, QRect box, const QFont& font) {
     auto* edit = new QLineEdit(text, parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
@@ -91,8 +89,7 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, QRec
     return edit;
 }
 
-QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, QRect box)
-{
+QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, QRect box) {
     auto* edit = new QPlainTextEdit(text, parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
@@ -104,8 +101,7 @@ QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, const QString& te
     return edit;
 }
 
-QComboBox* makeList(QWidget* parent, const char* name, QRect box, int visibleItems)
-{
+QComboBox* makeList(QWidget* parent, const char* name, QRect box, int visibleItems) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QLatin1String(name));
     combo->setEditable(false);
@@ -116,16 +112,26 @@ QComboBox* makeList(QWidget* parent, const char* name, QRect box, int visibleIte
 
 } // namespace
 
-void Tmainfrm::setCoreFactory(CoreFactory factory) { coreFactory() = std::move(factory); }
-void Tmainfrm::setSlidePause(int milliseconds) { slidePauseMs = std::max(0, milliseconds); }
-void Tmainfrm::setFrameReader(FrameReader reader) { frameReader() = std::move(reader); }
-int Tmainfrm::slidePause() { return slidePauseMs; }
+void Tmainfrm::setCoreFactory(CoreFactory factory) {
+    coreFactory() = std::move(factory);
+}
+void Tmainfrm::setSlidePause(int milliseconds) {
+    slidePauseMs = std::max(0, milliseconds);
+}
+void Tmainfrm::setFrameReader(FrameReader reader) {
+    frameReader() = std::move(reader);
+}
+int Tmainfrm::slidePause() {
+    return slidePauseMs;
+}
 
-QString Tmainfrm::makerAddress() { return QStringLiteral("https://mirel.example/"); }
+QString Tmainfrm::makerAddress() {
+    return QStringLiteral("https://mirel.example/");
+}
 
-Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent)
-{
-    if (!mainfrm) mainfrm = this;
+Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent) {
+    if (!mainfrm)
+        mainfrm = this;
     setObjectName(QStringLiteral("mainfrm"));
     setWindowTitle(DesignCaption);
     setFont(vk::fonts::sansSerif(11));
@@ -153,7 +159,8 @@ Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent)
     m_tmr_resizer = new QTimer(this);
     m_tmr_resizer->setObjectName(QStringLiteral("tmr_resizer"));
     m_tmr_resizer->setInterval(1000);
-    connect(m_tmr_resizer, &QTimer::timeout, this, [this] { dialogs::guarded([this] { tmr_resizerTimer(); }); });
+    connect(m_tmr_resizer, &QTimer::timeout, this,
+            [this] { dialogs::guarded([this] { tmr_resizerTimer(); }); });
 
     m_frameWait = new QTimer(this);
     m_frameWait->setInterval(10);
@@ -167,15 +174,16 @@ Tmainfrm::Tmainfrm(QWidget* parent) : QWidget(parent)
     m_sSkinProvider1 = new SkinProvider(m_sknmgr1, m_form, this);
     m_sSkinProvider1->setObjectName(QStringLiteral("sSkinProvider1"));
     // Attached after the start skin, so the colour adjustment first runs on a skin change.
-    connect(m_sknmgr1, &SkinManager::afterChange, this, [this] { dialogs::guarded([this] { sknMgr1AfterChange(); }); });
+    connect(m_sknmgr1, &SkinManager::afterChange, this,
+            [this] { dialogs::guarded([this] { sknMgr1AfterChange(); }); });
 
     dialogs::guarded([this] { FormCreate(); });
 
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
 }
 
-Tmainfrm::~Tmainfrm()
-{
+Tmainfrm::~Tmainfrm() {
     dialogs::guarded([this] { FormDestroy(); });
     // The grid and its model refer to the table: they go first.
     delete m_grid;
@@ -183,8 +191,7 @@ Tmainfrm::~Tmainfrm()
     m_cds_.reset();
 }
 
-void Tmainfrm::buildControls()
-{
+void Tmainfrm::buildControls() {
     QWidget* const form = m_form;
     const QFont base = font();
     QFont bold = base;
@@ -243,7 +250,8 @@ void Tmainfrm::buildControls()
     m_DBGrid1 = new QTableView(form);
     m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     m_DBGrid1->setGeometry(324, 26, 276, 573);
-    connect(m_DBGrid1, &QTableView::doubleClicked, this, [this] { dialogs::guarded([this] { DBGrid1DblClick(); }); });
+    connect(m_DBGrid1, &QTableView::doubleClicked, this,
+            [this] { dialogs::guarded([this] { DBGrid1DblClick(); }); });
     // The view reports a double click of any button; only the left one is the user's double click.
     m_DBGrid1->viewport()->installEventFilter(this);
 
@@ -257,51 +265,55 @@ void Tmainfrm::buildControls()
     // bar) inside the window.
     m_lstParameters = makeTextBox(form, "lstParameters", {}, {616, 24, LaidOutWidth - 8 - 616, 617});
 
-    connect(m_cmbLibraries, &QComboBox::activated, this, [this] { dialogs::guarded([this] { cmbLibrariesChange(); }); });
-    connect(m_cmbProducts, &QComboBox::activated, this, [this] { dialogs::guarded([this] { cmbProductsChange(); }); });
+    connect(m_cmbLibraries, &QComboBox::activated, this,
+            [this] { dialogs::guarded([this] { cmbLibrariesChange(); }); });
+    connect(m_cmbProducts, &QComboBox::activated, this,
+            [this] { dialogs::guarded([this] { cmbProductsChange(); }); });
 
     m_anchors = std::make_unique<vk::Anchors>(form);
     m_anchors->add(m_Label11, vk::Anchors::Left | vk::Anchors::Bottom);
     m_anchors->add(m_DBGrid1, vk::Anchors::Left | vk::Anchors::Top | vk::Anchors::Bottom);
     m_anchors->add(m_Button2, vk::Anchors::Left | vk::Anchors::Bottom);
-    m_anchors->add(m_lstParameters, vk::Anchors::Left | vk::Anchors::Top | vk::Anchors::Right | vk::Anchors::Bottom);
+    m_anchors->add(m_lstParameters,
+                   vk::Anchors::Left | vk::Anchors::Top | vk::Anchors::Right | vk::Anchors::Bottom);
 
-    QWidget* order[] = {m_lstParameters, m_cmbLibraries, m_cmbProducts, m_DBGrid1, m_ed_, m_ed_libid,
-                        m_ed_manid, m_tMaxGain, m_tMaxOutput, m_tHybrid, m_Button2, m_memo2};
-    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    QWidget* order[] = {m_lstParameters, m_cmbLibraries, m_cmbProducts, m_DBGrid1, m_ed_,     m_ed_libid,
+                        m_ed_manid,      m_tMaxGain,     m_tMaxOutput,  m_tHybrid, m_Button2, m_memo2};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
-TSplash* Tmainfrm::splash() const { return Splash; }
+TSplash* Tmainfrm::splash() const {
+    return Splash;
+}
 
-QMargins Tmainfrm::frame() const
-{
-    const QMargins f = frameReader() ? frameReader()(*this) : windowHandle() ? windowHandle()->frameMargins() : QMargins();
+QMargins Tmainfrm::frame() const {
+    const QMargins f = frameReader()    ? frameReader()(*this)
+                       : windowHandle() ? windowHandle()->frameMargins()
+                                        : QMargins();
     // While a window manager is still putting its frame together the window system can report
     // one from a frame window not yet sized: sides below zero. That frame is not known yet.
-    if (f.left() < 0 || f.top() < 0 || f.right() < 0 || f.bottom() < 0) return {};
+    if (f.left() < 0 || f.top() < 0 || f.right() < 0 || f.bottom() < 0)
+        return {};
     return f;
 }
 
-int Tmainfrm::outerWidth() const
-{
+int Tmainfrm::outerWidth() const {
     const QMargins f = frame();
     return width() + f.left() + f.right();
 }
 
-int Tmainfrm::outerHeight() const
-{
+int Tmainfrm::outerHeight() const {
     const QMargins f = frame();
     return height() + f.top() + f.bottom();
 }
 
-void Tmainfrm::setOuterWidth(int width)
-{
+void Tmainfrm::setOuterWidth(int width) {
     const QMargins f = frame();
     resize(width - f.left() - f.right(), height());
 }
 
-void Tmainfrm::setOuterHeight(int height)
-{
+void Tmainfrm::setOuterHeight(int height) {
     const QMargins f = frame();
     resize(width(), height - f.top() - f.bottom());
 }
@@ -309,11 +321,11 @@ void Tmainfrm::setOuterHeight(int height)
 // ---------------------------------------------------------------------------------------------
 // Handlers
 
-void Tmainfrm::FormCreate()
-{
+void Tmainfrm::FormCreate() {
     m_startingUp = true;
 
-    if (!Splash) Splash = new TSplash;
+    if (!Splash)
+        Splash = new TSplash;
     Splash->setProgress(0);
     Splash->centre();
     Splash->show();
@@ -334,20 +346,18 @@ void Tmainfrm::FormCreate()
     runCatalogueScan();
 }
 
-void Tmainfrm::runCatalogueScan()
-{
-    catalogue::scanCatalogue(*m_core, {Splash->ProgressBar1(), Splash->Label1(), m_cmbLibraries},
-                             [this] { createParameterTable(); }, [this] { cmbLibrariesChange(); });
+void Tmainfrm::runCatalogueScan() {
+    catalogue::scanCatalogue(
+        *m_core, {Splash->ProgressBar1(), Splash->Label1(), m_cmbLibraries},
+        [this] { createParameterTable(); }, [this] { cmbLibrariesChange(); });
 }
 
-void Tmainfrm::createParameterTable()
-{
+void Tmainfrm::createParameterTable() {
     m_cds_ = std::make_unique<product::ParamTable>();
     m_grid = new inspect::ParameterGrid(m_DBGrid1, m_cds_.get(), &m_startingUp, this);
 }
 
-product::ProductView Tmainfrm::productView() const
-{
+product::ProductView Tmainfrm::productView() const {
     product::ProductView view;
     view.lbl_ProdID = findChild<QLabel*>(QStringLiteral("lbl_ProdID"));
     view.lstParameters = m_lstParameters;
@@ -361,10 +371,11 @@ product::ProductView Tmainfrm::productView() const
     return view;
 }
 
-QString Tmainfrm::ReadFileVersion() { return ReadFileVersion(vk::runningExecutable()); }
+QString Tmainfrm::ReadFileVersion() {
+    return ReadFileVersion(vk::runningExecutable());
+}
 
-QString Tmainfrm::ReadFileVersion(const QString& executable)
-{
+QString Tmainfrm::ReadFileVersion(const QString& executable) {
     const QByteArray info = vk::readVersionInfo(executable);
     if (info.isEmpty()) {
         dialogs::showMessage(QStringLiteral("No FileVersionInfo found"));
@@ -373,29 +384,32 @@ QString Tmainfrm::ReadFileVersion(const QString& executable)
     return vk::queryVersionString(info, u"040904E4", u"FileVersion").value_or(QString());
 }
 
-void Tmainfrm::FormShow()
-{
-    if (Splash) Splash->hide();
+void Tmainfrm::FormShow() {
+    if (Splash)
+        Splash->hide();
     m_tmr_resizer->start();
     Button2Click();
 }
 
-void Tmainfrm::FormResize()
-{
-    if (outerHeight() <= LeastHeight) setOuterHeight(LeastHeight);
-    if (outerWidth() <= ClosedWidth) setOuterWidth(ClosedWidth);
+void Tmainfrm::FormResize() {
+    if (outerHeight() <= LeastHeight)
+        setOuterHeight(LeastHeight);
+    if (outerWidth() <= ClosedWidth)
+        setOuterWidth(ClosedWidth);
     const int width = outerWidth();
-    if (width <= OffersShowUpTo) m_Button2->setText(ShowCaption);
-    else if (width >= OffersHideFrom) m_Button2->setText(HideCaption);
+    if (width <= OffersShowUpTo)
+        m_Button2->setText(ShowCaption);
+    else if (width >= OffersHideFrom)
+        m_Button2->setText(HideCaption);
 }
 
-void Tmainfrm::Button2Click()
-{
+void Tmainfrm::Button2Click() {
     setCursor(Qt::WaitCursor);
     const auto stepTo = [this](int width) {
         const int from = outerWidth();
         setOuterWidth(width);
-        if (m_slideObserver) m_slideObserver(from, width);
+        if (m_slideObserver)
+            m_slideObserver(from, width);
         // Other handlers, a second click on Button2 included, may run here.
         QCoreApplication::processEvents();
     };
@@ -408,7 +422,8 @@ void Tmainfrm::Button2Click()
                 setOuterWidth(ClosedWidth);
                 break;
             }
-            if (slidePauseMs > 0) QThread::msleep(ulong(slidePauseMs));
+            if (slidePauseMs > 0)
+                QThread::msleep(ulong(slidePauseMs));
         }
         m_Button2->setText(ShowCaption);
     } else {
@@ -420,81 +435,85 @@ void Tmainfrm::Button2Click()
                 setOuterWidth(OpenWidth);
                 break;
             }
-            if (slidePauseMs > 0) QThread::msleep(ulong(slidePauseMs));
+            if (slidePauseMs > 0)
+                QThread::msleep(ulong(slidePauseMs));
         }
         m_Button2->setText(HideCaption);
     }
     unsetCursor();
 }
 
-void Tmainfrm::Image1DblClick()
-{
+void Tmainfrm::Image1DblClick() {
     const QString name = m_sknmgr1->skinName();
-    if (name == SkinPulsar) m_sknmgr1->setSkinName(SkinWlm);
-    else if (name == SkinWlm) m_sknmgr1->setSkinName(SkinSteam);
-    else if (name == SkinSteam) m_sknmgr1->setSkinName(SkinPulsar);
+    if (name == SkinPulsar)
+        m_sknmgr1->setSkinName(SkinWlm);
+    else if (name == SkinWlm)
+        m_sknmgr1->setSkinName(SkinSteam);
+    else if (name == SkinSteam)
+        m_sknmgr1->setSkinName(SkinPulsar);
 }
 
-void Tmainfrm::sknMgr1AfterChange()
-{
+void Tmainfrm::sknMgr1AfterChange() {
     const QString name = m_sknmgr1->skinName();
     int hue, saturation;
-    if (name == SkinWlm) hue = 270, saturation = -35;
-    else if (name == SkinSteam) hue = 0, saturation = 0;
-    else if (name == SkinPulsar) hue = 270, saturation = -35;
-    else return;
+    if (name == SkinWlm)
+        hue = 270, saturation = -35;
+    else if (name == SkinSteam)
+        hue = 0, saturation = 0;
+    else if (name == SkinPulsar)
+        hue = 270, saturation = -35;
+    else
+        return;
     m_sknmgr1->setAnimated(false);
     m_sknmgr1->setHueOffset(hue);
     m_sknmgr1->setSaturation(saturation);
     m_sknmgr1->setAnimated(true);
 }
 
-void Tmainfrm::Label11Click()
-{
+void Tmainfrm::Label11Click() {
     // Whether a browser opened is not reported.
     QDesktopServices::openUrl(QUrl(makerAddress()));
 }
 
-void Tmainfrm::tmr_resizerTimer()
-{
+void Tmainfrm::tmr_resizerTimer() {
     m_startingUp = false;
     m_tmr_resizer->stop();
 }
 
-void Tmainfrm::FormClose(QCloseEvent* event)
-{
+void Tmainfrm::FormClose(QCloseEvent* event) {
     // Closing frees the window; the program ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     event->accept();
 }
 
-void Tmainfrm::FormDestroy()
-{
-    if (mainfrm == this) mainfrm = nullptr;
+void Tmainfrm::FormDestroy() {
+    if (mainfrm == this)
+        mainfrm = nullptr;
 }
 
-void Tmainfrm::cmbLibrariesChange()
-{
-    if (!m_core) return;
+void Tmainfrm::cmbLibrariesChange() {
+    if (!m_core)
+        return;
     catalogue::selectLibrary(*m_core, m_lib, {m_cmbLibraries, m_ed_libid, m_ed_manid, m_ed_, m_cmbProducts},
                              [this] { cmbProductsChange(); });
 }
 
-void Tmainfrm::cmbProductsChange()
-{
-    if (!m_cds_) return;
-    if (product::selectProduct(m_cmbProducts->currentIndex(), m_lib, m_prod, productView())) FillParameters();
+void Tmainfrm::cmbProductsChange() {
+    if (!m_cds_)
+        return;
+    if (product::selectProduct(m_cmbProducts->currentIndex(), m_lib, m_prod, productView()))
+        FillParameters();
 }
 
-void Tmainfrm::FillParameters()
-{
-    if (!m_cds_) return;
+void Tmainfrm::FillParameters() {
+    if (!m_cds_)
+        return;
     product::fillParameters(m_lib, m_prod, *m_cds_, product::Pidx, productView());
 }
 
-void Tmainfrm::DBGrid1DblClick()
-{
-    if (!m_cds_) return;
+void Tmainfrm::DBGrid1DblClick() {
+    if (!m_cds_)
+        return;
     inspect::DBGrid1DblClick(m_prod, *m_cds_, product::Pidx, m_ed_, this);
 }
 
@@ -505,11 +524,11 @@ void Tmainfrm::DBGrid1DblClick()
 // screen and framed: a window manager frames the window only after it was asked to show it, and a
 // slide run before that would leave the window its frame's width too wide, offering to show the
 // text while the first click closes. Where the frame is known at once, the slide runs at once.
-void Tmainfrm::showEvent(QShowEvent* event)
-{
+void Tmainfrm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A window restored by the window manager is not being shown anew.
-    if (event->spontaneous()) return;
+    if (event->spontaneous())
+        return;
     m_lastFrame = frame();
     if (!m_lastFrame.isNull()) {
         dialogs::guarded([this] { FormShow(); });
@@ -520,13 +539,13 @@ void Tmainfrm::showEvent(QShowEvent* event)
     m_frameWait->start();
 }
 
-void Tmainfrm::awaitFrame()
-{
+void Tmainfrm::awaitFrame() {
     const bool exposed = windowHandle() && windowHandle()->isExposed();
-    if (exposed && !m_exposedFor.isValid()) m_exposedFor.start();
+    if (exposed && !m_exposedFor.isValid())
+        m_exposedFor.start();
     const bool framed = !frame().isNull();
-    if (!(exposed && framed) && !(m_exposedFor.isValid() && m_exposedFor.elapsed() >= NoFrameWaitMs)
-        && m_shownFor.elapsed() < NeverExposedWaitMs)
+    if (!(exposed && framed) && !(m_exposedFor.isValid() && m_exposedFor.elapsed() >= NoFrameWaitMs) &&
+        m_shownFor.elapsed() < NeverExposedWaitMs)
         return;
     m_frameWait->stop();
     m_lastFrame = frame();
@@ -534,54 +553,53 @@ void Tmainfrm::awaitFrame()
 }
 
 // A frame that comes, goes or changes changes the outer size as a resize would.
-void Tmainfrm::frameChanged()
-{
+void Tmainfrm::frameChanged() {
     // The first showing is still waiting for the frame and will take it as it settles.
-    if (m_frameWait->isActive()) return;
+    if (m_frameWait->isActive())
+        return;
     const QMargins now = frame();
-    if (now == m_lastFrame) return;
+    if (now == m_lastFrame)
+        return;
     m_lastFrame = now;
     dialogs::guarded([this] { FormResize(); });
 }
 
-void Tmainfrm::resizeEvent(QResizeEvent* event)
-{
+void Tmainfrm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_scroller) m_scroller->setGeometry(rect());
+    if (m_scroller)
+        m_scroller->setGeometry(rect());
     m_lastFrame = frame();
     dialogs::guarded([this] { FormResize(); });
 }
 
-void Tmainfrm::moveEvent(QMoveEvent* event)
-{
+void Tmainfrm::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     // Framing moves the client area within the frame; that is where a new frame shows.
     frameChanged();
 }
 
-void Tmainfrm::closeEvent(QCloseEvent* event)
-{
+void Tmainfrm::closeEvent(QCloseEvent* event) {
     dialogs::guarded([this, event] { FormClose(event); });
 }
 
-bool Tmainfrm::eventFilter(QObject* watched, QEvent* event)
-{
+bool Tmainfrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_form && event->type() == QEvent::Resize) {
         m_anchors->apply();
         return false;
     }
     const auto button = [event] { return static_cast<QMouseEvent*>(event)->button(); };
     if (watched == m_Image1 && event->type() == QEvent::MouseButtonDblClick) {
-        if (button() == Qt::LeftButton) dialogs::guarded([this] { Image1DblClick(); });
+        if (button() == Qt::LeftButton)
+            dialogs::guarded([this] { Image1DblClick(); });
         return true;
     }
-    if (watched == m_Label11 && event->type() == QEvent::MouseButtonRelease && button() == Qt::LeftButton
-        && m_Label11->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+    if (watched == m_Label11 && event->type() == QEvent::MouseButtonRelease && button() == Qt::LeftButton &&
+        m_Label11->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
         dialogs::guarded([this] { Label11Click(); });
         return true;
     }
-    if (watched == m_DBGrid1->viewport() && event->type() == QEvent::MouseButtonDblClick
-        && button() != Qt::LeftButton)
+    if (watched == m_DBGrid1->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        button() != Qt::LeftButton)
         return true;
     return QWidget::eventFilter(watched, event);
 }

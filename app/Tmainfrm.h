@@ -70,7 +70,8 @@ public:
     // The client area as laid out; a shorter window scrolls it.
     static constexpr int LaidOutWidth = 842;
     static constexpr int LaidOutHeight = 655;
-    static inline const QString DesignCaption = QStringLiteral("Int&Ext Parameters for Mirel Product Libraries :: ");
+    static inline const QString DesignCaption =
+        QStringLiteral("Int&Ext Parameters for Mirel Product Libraries :: ");
     static inline const QString ShowCaption = QStringLiteral("Show Data as CSV ----->");
     static inline const QString HideCaption = QStringLiteral("<----- Hide CSV Data");
 
@@ -112,7 +113,9 @@ public:
     QString ReadFileVersion(const QString& executable);
 
     // Called at each width step of a slide, with the outer width before and after the step.
-    void setSlideObserver(std::function<void(int from, int to)> observer) { m_slideObserver = std::move(observer); }
+    void setSlideObserver(std::function<void(int from, int to)> observer) {
+        m_slideObserver = std::move(observer);
+    }
 
     static QString makerAddress();
 

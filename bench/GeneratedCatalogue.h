@@ -20,8 +20,7 @@ struct GeneratedLibrary {
     std::string listText() const { return caption + " - " + name; }
 };
 
-inline std::vector<GeneratedLibrary> generatedLibraries(int n)
-{
+inline std::vector<GeneratedLibrary> generatedLibraries(int n) {
     std::vector<GeneratedLibrary> out;
     out.reserve(size_t(n));
     unsigned state = 12345;
@@ -30,7 +29,8 @@ inline std::vector<GeneratedLibrary> generatedLibraries(int n)
         char name[32], file[32];
         std::snprintf(name, sizeof name, "Library %08X %d", state, i);
         std::snprintf(file, sizeof file, "lib%05d.json", i);
-        out.push_back({file, name, std::string(i % 2 ? "hearing " : "Fitting ") + name, 1 + i / 1000, 1 + i % 1000});
+        out.push_back(
+            {file, name, std::string(i % 2 ? "hearing " : "Fitting ") + name, 1 + i / 1000, 1 + i % 1000});
     }
     return out;
 }

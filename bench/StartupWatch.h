@@ -19,21 +19,20 @@
 
 namespace startup {
 
-inline long long monotonicNs()
-{
+inline long long monotonicNs() {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (long long)t.tv_sec * 1000000000LL + t.tv_nsec;
 }
 
 // The process's peak resident memory so far.
-inline long peakResidentKb()
-{
+inline long peakResidentKb() {
     long kb = -1;
     if (FILE* f = std::fopen("/proc/self/status", "r")) {
         char line[256];
         while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+            if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+                break;
         std::fclose(f);
     }
     return kb;
@@ -51,21 +50,23 @@ public:
     FirstPaintWatch(Find find, Check check) : m_find(std::move(find)), m_check(std::move(check)) {}
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (m_done || (event->type() != QEvent::Show && event->type() != QEvent::Paint)) return false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (m_done || (event->type() != QEvent::Show && event->type() != QEvent::Paint))
+            return false;
         QWidget* window = m_find();
-        if (!window || watched != window) return false;
+        if (!window || watched != window)
+            return false;
         if (event->type() == QEvent::Show) {
-            if (!m_createdNs) m_createdNs = monotonicNs();
+            if (!m_createdNs)
+                m_createdNs = monotonicNs();
             return false;
         }
         // Painting happens once the window is on screen; what is painted first is what the user sees first.
         const long long shownNs = monotonicNs();
         m_done = true;
         const QString note = m_check(window);
-        std::printf("SHOWN\t%lld\t%lld\t%ld\t%d\t%d\t%s\n", m_createdNs, shownNs, peakResidentKb(), window->width(),
-                    window->height(), qPrintable(note));
+        std::printf("SHOWN\t%lld\t%lld\t%ld\t%d\t%d\t%s\n", m_createdNs, shownNs, peakResidentKb(),
+                    window->width(), window->height(), qPrintable(note));
         std::fflush(stdout);
         QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
         return false;

@@ -7,9 +7,9 @@
 #include "catalogue/LibraryCatalogue.h"
 
 #include "platform/Call.h"
-#include "ui/Dialogs.h"
-#include "simulator/SimPlatform.h"
 #include "platform/TCore2.h"
+#include "simulator/SimPlatform.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,8 +21,8 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <vector>
 
@@ -36,8 +36,7 @@ public:
     double ms() const { return (now() - m_start) / 1e6; }
 
 private:
-    static double now()
-    {
+    static double now() {
         timespec t{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
         return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
@@ -45,8 +44,7 @@ private:
     double m_start = 0;
 };
 
-sim::CatalogSpec makeCatalog(int n)
-{
+sim::CatalogSpec makeCatalog(int n) {
     sim::CatalogSpec content;
     uint32_t state = 12345;
     for (int i = 0; i < n; ++i) {
@@ -54,7 +52,8 @@ sim::CatalogSpec makeCatalog(int n)
         char text[32];
         std::snprintf(text, sizeof text, "Library %08X %d", state, i);
         sim::EntrySpec e;
-        for (const char* c = text; *c; ++c) e.name.push_back(char16_t(*c));
+        for (const char* c = text; *c; ++c)
+            e.name.push_back(char16_t(*c));
         e.caption = (i % 2 ? u"hearing " : u"Fitting ") + e.name;
         sim::LibrarySpec lib;
         lib.name = e.name;
@@ -68,8 +67,7 @@ sim::CatalogSpec makeCatalog(int n)
 }
 
 struct Splash {
-    Splash()
-    {
+    Splash() {
         auto* layout = new QVBoxLayout(&window);
         gauge = new QProgressBar(&window);
         gauge->setRange(0, 100);
@@ -84,26 +82,27 @@ struct Splash {
     QLabel* label;
 };
 
-int32_t count(TCore2& core) { return vk::call(core.Catalog(), &ICatalog::Count); }
-vk::ComPtr<ICatalogEntry> entryAt(TCore2& core, int32_t i)
-{
+int32_t count(TCore2& core) {
+    return vk::call(core.Catalog(), &ICatalog::Count);
+}
+vk::ComPtr<ICatalogEntry> entryAt(TCore2& core, int32_t i) {
     auto index = vk::VariantHolder::fromInt(i);
     return vk::call(core.Catalog(), &ICatalog::Item, index.get());
 }
 
-double runTool(TCore2& core, Splash& splash)
-{
+double runTool(TCore2& core, Splash& splash) {
     QComboBox list;
     CpuTimer timer;
     timer.start();
-    catalogue::scanCatalogue(core, {splash.gauge, splash.label, &list}, [] {}, [] {});
+    catalogue::scanCatalogue(
+        core, {splash.gauge, splash.label, &list}, [] {}, [] {});
     const double ms = timer.ms();
-    if (list.count() != count(core)) std::fprintf(stderr, "list incomplete\n");
+    if (list.count() != count(core))
+        std::fprintf(stderr, "list incomplete\n");
     return ms;
 }
 
-double runFloor(TCore2& core, Splash& splash)
-{
+double runFloor(TCore2& core, Splash& splash) {
     QComboBox list;
     CpuTimer timer;
     timer.start();
@@ -134,16 +133,14 @@ double runFloor(TCore2& core, Splash& splash)
     return timer.ms();
 }
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vk::coInitialize();
     dialogs::testing::enable(); // no box may stop the run
@@ -174,10 +171,13 @@ int main(int argc, char** argv)
         const double t = median(tool), f = median(floor);
         std::printf("BENCH\tcatalogue scan\t%d\t%.3f\t%.3f\n", n, t, f);
         std::fflush(stdout);
-        if (n == 500) perLibrary500 = t / n;
-        std::fprintf(stderr, "catalogue scan %d: %.2f us per library (ratio to floor %.2f, growth vs 500 %.2f)\n", n,
+        if (n == 500)
+            perLibrary500 = t / n;
+        std::fprintf(stderr,
+                     "catalogue scan %d: %.2f us per library (ratio to floor %.2f, growth vs 500 %.2f)\n", n,
                      1000.0 * t / n, t / f, (t / n) / perLibrary500);
     }
-    if (!dialogs::testing::shown().empty()) std::fprintf(stderr, "unexpected boxes during the benchmark\n");
+    if (!dialogs::testing::shown().empty())
+        std::fprintf(stderr, "unexpected boxes during the benchmark\n");
     return 0;
 }

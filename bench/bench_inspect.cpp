@@ -4,15 +4,15 @@
 // one go); and the resident memory each window keeps, as windows live until the program ends.
 // Grid sort: a title click on a shown 8,192-row grid against a bare stable sort and model reset
 // under an equal view.
-#include "platform/Call.h"
 #include "inspect/EffectLabel.h"
 #include "inspect/EntryListModel.h"
-#include "product/ParamTable.h"
 #include "inspect/ParameterGrid.h"
-#include "product/Pidx.h"
-#include "tests/support/SimFixtures.h"
-#include "simulator/SimPlatform.h"
 #include "inspect/frm_details.h"
+#include "platform/Call.h"
+#include "product/ParamTable.h"
+#include "product/Pidx.h"
+#include "simulator/SimPlatform.h"
+#include "tests/support/SimFixtures.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -39,14 +39,12 @@ namespace {
 
 constexpr int kRuns = 7;
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-double timeMs(const std::function<void()>& f)
-{
+double timeMs(const std::function<void()>& f) {
     QElapsedTimer t;
     t.start();
     f();
@@ -55,8 +53,7 @@ double timeMs(const std::function<void()>& f)
 
 // The thread's processor time: the machine is shared, and another process's work must land in
 // neither the tool's figure nor the floor's.
-double cpuMs(const std::function<void()>& f)
-{
+double cpuMs(const std::function<void()>& f) {
     auto now = [] {
         timespec t{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -67,21 +64,22 @@ double cpuMs(const std::function<void()>& f)
     return now() - start;
 }
 
-long residentKb()
-{
+long residentKb() {
     long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
         std::fclose(f);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 // kB < 0: the row has no memory figure.
-void report(const char* name, int size, double tool, double floor, long kB = -1)
-{
-    if (kB >= 0) std::printf("BENCH\t%s\t%d\t%.3f\t%.3f\t%ld\n", name, size, tool, floor, kB);
-    else std::printf("BENCH\t%s\t%d\t%.3f\t%.3f\n", name, size, tool, floor);
+void report(const char* name, int size, double tool, double floor, long kB = -1) {
+    if (kB >= 0)
+        std::printf("BENCH\t%s\t%d\t%.3f\t%.3f\t%ld\n", name, size, tool, floor, kB);
+    else
+        std::printf("BENCH\t%s\t%d\t%.3f\t%.3f\n", name, size, tool, floor);
     std::fflush(stdout);
 }
 
@@ -89,8 +87,7 @@ void report(const char* name, int size, double tool, double floor, long kB = -1)
 class ThirteenPixelRows final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         return {QStyledItemDelegate::sizeHint(option, index).width(), 13};
     }
 };
@@ -103,8 +100,7 @@ struct Shown {
     std::vector<qsizetype> ends;
 };
 
-QFont formFont()
-{
+QFont formFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
@@ -112,8 +108,7 @@ QFont formFont()
 }
 
 // The list as the details window has it, over its own model filled in one go.
-QListView* filledList(const Shown& texts, QWidget* parent)
-{
+QListView* filledList(const Shown& texts, QWidget* parent) {
     auto* list = new QListView(parent);
     auto* model = new inspect::EntryListModel(list);
     list->setModel(model);
@@ -131,8 +126,7 @@ QListView* filledList(const Shown& texts, QWidget* parent)
 
 // The floor's widgets: those of a details window, in their places, given their final texts once.
 // Shown and handed to the caller, who keeps it (hidden) as the tool keeps its windows.
-std::unique_ptr<QWidget> showBare(const Shown& texts)
-{
+std::unique_ptr<QWidget> showBare(const Shown& texts) {
     auto window = std::make_unique<QWidget>();
     window->setFont(formFont());
     window->setBackgroundRole(QPalette::Button);
@@ -154,8 +148,7 @@ std::unique_ptr<QWidget> showBare(const Shown& texts)
 }
 
 // The list alone as its own window: what the floor was before it had the window's other widgets.
-std::unique_ptr<QWidget> showBareList(const Shown& texts)
-{
+std::unique_ptr<QWidget> showBareList(const Shown& texts) {
     std::unique_ptr<QWidget> list(filledList(texts, nullptr));
     list->setFont(formFont());
     list->show();
@@ -171,8 +164,7 @@ struct DetailScene {
     QLineEdit ed;
     QWidget mainWindow;
 
-    DetailScene(int kind, int values)
-    {
+    DetailScene(int kind, int values) {
         sim::DetailSpec d = simtest::detail(kind, 0, values - 1, values / 2, u"dB");
         d.scale = 0.25;
         d.offset = -12;
@@ -202,15 +194,15 @@ struct DetailScene {
     }
 
     // The platform calls the build makes, in the same order, with nothing done with the results.
-    void bareCalls(int kind)
-    {
+    void bareCalls(int kind) {
         using D = talvo::IParameterDetail;
         (void)vk::call(product, &talvo::IProduct::MapName);
         auto params = vk::call(product, &talvo::IProduct::IntParameters);
         vk::VariantHolder index = *pidx.cell(1);
         auto parameter = vk::call(params, &talvo::IParameters::Item, index.get());
         auto d = parameter.query<D>();
-        for (int i = 0; i < (kind == 1 ? 3 : 5); ++i) (void)vk::call(d, &D::Kind);
+        for (int i = 0; i < (kind == 1 ? 3 : 5); ++i)
+            (void)vk::call(d, &D::Kind);
         (void)vk::call(d, &D::Units);
         auto convert = [&](int32_t v) {
             if (kind == 1) {
@@ -227,7 +219,8 @@ struct DetailScene {
         const int32_t x = vk::call(d, &D::Max);
         for (int64_t v = n; v <= x; ++v) {
             convert(int32_t(v));
-            if (kind != 1) convert(int32_t(v));
+            if (kind != 1)
+                convert(int32_t(v));
         }
     }
 };
@@ -236,8 +229,7 @@ struct DetailScene {
 // one scene, the windows left shown (they live until the program ends, and a shown window holds
 // its backing store too), nothing else run between them. Memory freed before the first is given
 // back first, so no window can hide its cost in what earlier benchmarks left.
-long keptPerWindow(int kind, int values)
-{
+long keptPerWindow(int kind, int values) {
     DetailScene scene(kind, values);
     QCoreApplication::processEvents();
     malloc_trim(0);
@@ -249,13 +241,13 @@ long keptPerWindow(int kind, int values)
         kept.push_back(double(residentKb() - before));
         opened << inspect::frm_details_;
     }
-    for (inspect::Tfrm_details_* w : opened) w->close();
+    for (inspect::Tfrm_details_* w : opened)
+        w->close();
     QCoreApplication::processEvents();
     return long(median(kept));
 }
 
-void benchDetails(int kind, int values)
-{
+void benchDetails(int kind, int values) {
     const long kept = keptPerWindow(kind, values);
     std::vector<double> tool, floor, listOnly;
     std::vector<std::unique_ptr<QWidget>> bareWindows;
@@ -265,7 +257,8 @@ void benchDetails(int kind, int values)
         tool.push_back(cpuMs([&] {
             inspect::DBGrid1DblClick(scene.product, scene.table, scene.pidx, &scene.ed, &scene.mainWindow);
         }));
-        Shown texts{inspect::frm_details_->lbl_map->text(), inspect::frm_details_->lbl_details->text(), {}, {}};
+        Shown texts{
+            inspect::frm_details_->lbl_map->text(), inspect::frm_details_->lbl_details->text(), {}, {}};
         const QAbstractItemModel* shown = inspect::frm_details_->ListBox1->model();
         for (int i = 0; i < shown->rowCount(); ++i) {
             texts.entries += shown->index(i, 0).data().toString();
@@ -295,8 +288,8 @@ void benchDetails(int kind, int values)
         QCoreApplication::processEvents();
     }
     const char* name = kind == 1 ? "details kind 1" : "details kind 3";
-    std::fprintf(stderr, "%s %d: %.2fx the floor without the window's labels (the list alone, %.3f ms)\n", name,
-                 values, median(tool) / median(listOnly), median(listOnly));
+    std::fprintf(stderr, "%s %d: %.2fx the floor without the window's labels (the list alone, %.3f ms)\n",
+                 name, values, median(tool) / median(listOnly), median(listOnly));
     report(name, values, median(tool), median(floor), kept);
 }
 
@@ -304,35 +297,37 @@ void benchDetails(int kind, int values)
 class BareModel final : public QAbstractTableModel {
 public:
     std::vector<product::ParamTable::Row> rows;
-    void reset(const std::function<void()>& change)
-    {
+    void reset(const std::function<void()>& change) {
         beginResetModel();
         change();
         endResetModel();
     }
     int rowCount(const QModelIndex& = {}) const override { return int(rows.size()); }
     int columnCount(const QModelIndex& = {}) const override { return 3; }
-    QVariant data(const QModelIndex& i, int role) const override
-    {
-        if (role != Qt::DisplayRole) return {};
+    QVariant data(const QModelIndex& i, int role) const override {
+        if (role != Qt::DisplayRole)
+            return {};
         const auto& r = rows[size_t(i.row())];
         switch (i.column()) {
-        case 0: return QString::number(r.AsListed);
-        case 1: return r.ParamName;
-        default: return QString::number(r.IntParamId);
+        case 0:
+            return QString::number(r.AsListed);
+        case 1:
+            return r.ParamName;
+        default:
+            return QString::number(r.IntParamId);
         }
     }
 };
 
-bool lessBy(int column, const product::ParamTable::Row& a, const product::ParamTable::Row& b)
-{
-    if (column == 0) return a.AsListed < b.AsListed;
-    if (column == 2) return a.IntParamId < b.IntParamId;
+bool lessBy(int column, const product::ParamTable::Row& a, const product::ParamTable::Row& b) {
+    if (column == 0)
+        return a.AsListed < b.AsListed;
+    if (column == 2)
+        return a.IntParamId < b.IntParamId;
     return a.ParamName.compare(b.ParamName, Qt::CaseInsensitive) < 0;
 }
 
-void benchGridSort()
-{
+void benchGridSort() {
     constexpr int kRows = 8192;
     std::mt19937 rng(42);
     std::vector<product::ParamTable::Row> rows;
@@ -367,12 +362,16 @@ void benchGridSort()
                 grid.DBGrid1TitleClick(column);
                 QCoreApplication::processEvents();
             }));
-            bare.reset([&] { std::stable_sort(bare.rows.begin(), bare.rows.end(),
-                                              [&](const auto& a, const auto& b) { return lessBy(other, a, b); }); });
+            bare.reset([&] {
+                std::stable_sort(bare.rows.begin(), bare.rows.end(),
+                                 [&](const auto& a, const auto& b) { return lessBy(other, a, b); });
+            });
             QCoreApplication::processEvents();
             floor.push_back(timeMs([&] {
-                bare.reset([&] { std::stable_sort(bare.rows.begin(), bare.rows.end(),
-                                                  [&](const auto& a, const auto& b) { return lessBy(column, a, b); }); });
+                bare.reset([&] {
+                    std::stable_sort(bare.rows.begin(), bare.rows.end(),
+                                     [&](const auto& a, const auto& b) { return lessBy(column, a, b); });
+                });
                 QCoreApplication::processEvents();
             }));
         }
@@ -382,8 +381,7 @@ void benchGridSort()
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     {
         // Fonts, styles and the list's first item are loaded once per process; keep that out of the figures.
@@ -392,7 +390,8 @@ int main(int argc, char** argv)
         inspect::frm_details_->close();
     }
     for (int kind : {1, 3})
-        for (int values : {256, 4096, 65536}) benchDetails(kind, values);
+        for (int values : {256, 4096, 65536})
+            benchDetails(kind, values);
     benchGridSort();
     return 0;
 }

@@ -6,9 +6,9 @@
 #include "product/ParamTableModel.h"
 #include "product/Pidx.h"
 #include "product/ProductView.h"
+#include "simulator/SimPlatform.h"
 #include "tests/support/ProductViewControls.h"
 #include "tests/support/SimFixtures.h"
-#include "simulator/SimPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,7 +31,8 @@ std::vector<sim::ParameterSpec> parameters(int n, const char* prefix) {
     std::vector<sim::ParameterSpec> out;
     out.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
-        out.push_back({vk::fromUtf8(std::string(prefix) + " parameter number " + std::to_string(i)), i, std::nullopt});
+        out.push_back(
+            {vk::fromUtf8(std::string(prefix) + " parameter number " + std::to_string(i)), i, std::nullopt});
     return out;
 }
 
@@ -46,7 +47,8 @@ std::shared_ptr<sim::Platform> platformWith(int n) {
     p.extParameters = parameters(n, "External");
     std::vector<sim::ProductSpec> products;
     products.push_back(std::move(p));
-    return sim::Platform::create(simtest::oneLibraryCatalog({u"Bench", u"Bench", u"Bench", u"1.0"}, std::move(products)));
+    return sim::Platform::create(
+        simtest::oneLibraryCatalog({u"Bench", u"Bench", u"Bench", u"1.0"}, std::move(products)));
 }
 
 // Every platform call a selection makes, with nothing done with the results.
@@ -71,7 +73,8 @@ void bareCalls(const vk::ComPtr<talvo::ILibrary>& lib) {
             auto p = vk::call(params, &talvo::IParameters::Item, index.get());
             auto info = p.query<talvo::IParameterInfo>();
             (void)vk::call(info, &talvo::IParameterInfo::Name);
-            if (op == &talvo::IProduct::IntParameters) (void)vk::call(info, &talvo::IParameterInfo::ParamID);
+            if (op == &talvo::IProduct::IntParameters)
+                (void)vk::call(info, &talvo::IParameterInfo::ParamID);
         }
     }
 }
@@ -108,13 +111,15 @@ int main(int argc, char** argv) {
         const int reps = n <= 128 ? 41 : n <= 1024 ? 15 : 7;
 
         // The final content, taken once from a selection, for the floor to set.
-        if (product::selectProduct(0, lib, prod, view)) product::fillParameters(lib, prod, table, pidx, view);
+        if (product::selectProduct(0, lib, prod, view))
+            product::fillParameters(lib, prod, table, pidx, view);
         QCoreApplication::processEvents();
         const QString text = view.lstParameters->toPlainText();
         const QString memo = view.memo2->toPlainText();
         std::vector<product::ParamTable::Row> rows;
-        for (int i = 0; i < table.rowCount(); ++i) rows.push_back(table.row(i));
-        const QStringList labels{view.lbl_ProdID->text(), view.tVersion->text(), view.tHybrid->text(),
+        for (int i = 0; i < table.rowCount(); ++i)
+            rows.push_back(table.row(i));
+        const QStringList labels{view.lbl_ProdID->text(), view.tVersion->text(),  view.tHybrid->text(),
                                  view.lbl_Hybrid->text(), view.tSampFreq->text(), view.tMaxGain->text(),
                                  view.tMaxOutput->text()};
 
@@ -123,7 +128,8 @@ int main(int argc, char** argv) {
             platform->clearCalls();
             QElapsedTimer t;
             t.start();
-            if (product::selectProduct(0, lib, prod, view)) product::fillParameters(lib, prod, table, pidx, view);
+            if (product::selectProduct(0, lib, prod, view))
+                product::fillParameters(lib, prod, table, pidx, view);
             QCoreApplication::processEvents();
             tool.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
 

@@ -12,8 +12,7 @@
 
 #include <algorithm>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     startup::FirstPaintWatch watch([&] { return &window; }, [](QWidget*) { return QStringLiteral("ok"); });

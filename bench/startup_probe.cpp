@@ -7,24 +7,24 @@
 //    product is filled, and the window is then closed, which ends the program as a user's close would.
 #include "StartupWatch.h"
 
-#include "ui/Dialogs.h"
 #include "app/Tmainfrm.h"
+#include "ui/Dialogs.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 
 namespace {
 
-void watchStartUp()
-{
+void watchStartUp() {
     dialogs::testing::enable();
-    auto* watch = new startup::FirstPaintWatch(
-        [] { return static_cast<QWidget*>(mainfrm); },
-        [](QWidget*) {
-            if (!mainfrm->currentProduct()) return QStringLiteral("no product selected");
-            if (mainfrm->cmbProducts()->currentIndex() != 0) return QStringLiteral("first product not current");
-            return QStringLiteral("ok");
-        });
+    auto* watch = new startup::FirstPaintWatch([] { return static_cast<QWidget*>(mainfrm); },
+                                               [](QWidget*) {
+                                                   if (!mainfrm->currentProduct())
+                                                       return QStringLiteral("no product selected");
+                                                   if (mainfrm->cmbProducts()->currentIndex() != 0)
+                                                       return QStringLiteral("first product not current");
+                                                   return QStringLiteral("ok");
+                                               });
     watch->setParent(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(watch);
 }

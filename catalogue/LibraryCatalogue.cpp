@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 
+#include <QList>
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -20,7 +21,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <QList>
 
 using talvo::ICatalog;
 using talvo::ICatalogEntry;
@@ -58,42 +58,54 @@ class SortIndex : public QObject {
 public:
     explicit SortIndex(QComboBox* list) : QObject(list), m_list(list) {}
 
-    void insert(const QString& item)
-    {
-        if (m_model != m_list->model()) watch(m_list->model());
-        if (m_stale || !m_collator || m_collator->locale() != QLocale()) rebuild();
-        if (m_plain) insertWith(m_plainKeys, item.toCaseFolded(), item);
-        else insertWith(m_keys, collatedKey(item), item);
+    void insert(const QString& item) {
+        if (m_model != m_list->model())
+            watch(m_list->model());
+        if (m_stale || !m_collator || m_collator->locale() != QLocale())
+            rebuild();
+        if (m_plain)
+            insertWith(m_plainKeys, item.toCaseFolded(), item);
+        else
+            insertWith(m_keys, collatedKey(item), item);
     }
 
     // The same for many items at once: equal to inserting them one by one, in their order. Into an
     // empty list that is one fill instead of one insertion into the middle of it per item.
-    void insertAll(const QStringList& items)
-    {
-        if (m_model != m_list->model()) watch(m_list->model());
-        if (m_stale || !m_collator || m_collator->locale() != QLocale()) rebuild();
+    void insertAll(const QStringList& items) {
+        if (m_model != m_list->model())
+            watch(m_list->model());
+        if (m_stale || !m_collator || m_collator->locale() != QLocale())
+            rebuild();
         if (m_list->count() > 0) {
-            for (const QString& item : items) insert(item);
+            for (const QString& item : items)
+                insert(item);
             return;
         }
-        if (m_plain) fillWith(m_plainKeys, items, [](const QString& s) { return s.toCaseFolded(); });
-        else fillWith(m_keys, items, [this](const QString& s) { return collatedKey(s); });
+        if (m_plain)
+            fillWith(m_plainKeys, items, [](const QString& s) { return s.toCaseFolded(); });
+        else
+            fillWith(m_keys, items, [this](const QString& s) { return collatedKey(s); });
     }
 
 private:
 #ifdef Q_OS_WIN
     using CollatedKey = PairwiseKey;
-    CollatedKey collatedKey(const QString& text) const { return {text, &*m_collator}; }
+    CollatedKey collatedKey(const QString& text) const {
+        return {text, &*m_collator};
+    }
 #else
     using CollatedKey = QCollatorSortKey;
-    CollatedKey collatedKey(const QString& text) const { return m_collator->sortKey(text); }
+    CollatedKey collatedKey(const QString& text) const {
+        return m_collator->sortKey(text);
+    }
 #endif
 
-    template <class Keys, class MakeKey> void fillWith(Keys& keys, const QStringList& items, MakeKey makeKey)
-    {
+    template <class Keys, class MakeKey>
+    void fillWith(Keys& keys, const QStringList& items, MakeKey makeKey) {
         std::vector<std::pair<typename Keys::value_type, QString>> sorted;
         sorted.reserve(size_t(items.size()));
-        for (const QString& item : items) sorted.emplace_back(makeKey(item), item);
+        for (const QString& item : items)
+            sorted.emplace_back(makeKey(item), item);
         // Stable: equal texts keep the order they came in, as after one-by-one insertion.
         std::stable_sort(sorted.begin(), sorted.end(),
                          [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
@@ -108,12 +120,12 @@ private:
         m_inserting = true;
         m_list->addItems(texts);
         m_inserting = false;
-        if (m_list->count() != texts.size()) m_stale = true;
+        if (m_list->count() != texts.size())
+            m_stale = true;
     }
 
     // Keys are held in QLists, which move their (relocatable) elements as a block on insertion.
-    template <class Keys, class Key> void insertWith(Keys& keys, Key key, const QString& item)
-    {
+    template <class Keys, class Key> void insertWith(Keys& keys, Key key, const QString& item) {
         // After every equal key, so equal texts keep the order they came in.
         const auto at = std::upper_bound(keys.cbegin(), keys.cend(), key,
                                          [](const Key& a, const Key& b) { return a.compare(b) < 0; });
@@ -128,14 +140,16 @@ private:
         keys.insert(row, std::move(key));
     }
 
-    void watch(QAbstractItemModel* model)
-    {
-        if (m_model) disconnect(m_model, nullptr, this, nullptr);
+    void watch(QAbstractItemModel* model) {
+        if (m_model)
+            disconnect(m_model, nullptr, this, nullptr);
         m_model = model;
         m_stale = true;
-        if (!model) return;
+        if (!model)
+            return;
         const auto stale = [this] {
-            if (!m_inserting) m_stale = true;
+            if (!m_inserting)
+                m_stale = true;
         };
         connect(model, &QAbstractItemModel::rowsInserted, this, stale);
         connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
@@ -149,8 +163,7 @@ private:
         });
     }
 
-    void rebuild()
-    {
+    void rebuild() {
         if (!m_collator || m_collator->locale() != QLocale()) {
             m_collator.emplace(QLocale());
             m_collator->setCaseSensitivity(Qt::CaseInsensitive);
@@ -161,8 +174,10 @@ private:
         const int n = m_list->count();
         for (int row = 0; row < n; ++row) {
             const QString text = m_list->itemText(row);
-            if (m_plain) m_plainKeys.append(text.toCaseFolded());
-            else m_keys.append(collatedKey(text));
+            if (m_plain)
+                m_plainKeys.append(text.toCaseFolded());
+            else
+                m_keys.append(collatedKey(text));
         }
         m_stale = false;
     }
@@ -177,8 +192,7 @@ private:
     bool m_inserting = false;
 };
 
-SortIndex* sortIndexOf(QComboBox* list)
-{
+SortIndex* sortIndexOf(QComboBox* list) {
     auto* index = list->findChild<SortIndex*>(QString(), Qt::FindDirectChildrenOnly);
     return index ? index : new SortIndex(list);
 }
@@ -187,26 +201,22 @@ SortIndex* sortIndexOf(QComboBox* list)
 // Platform reads. The catalogue is asked of the connection afresh for every operation and
 // released right after; entries are fetched afresh for every use.
 
-int32_t catalogCount(talvo::TCore2& core)
-{
+int32_t catalogCount(talvo::TCore2& core) {
     return vk::call(core.Catalog(), &ICatalog::Count);
 }
 
-vk::ComPtr<ICatalogEntry> entryAt(talvo::TCore2& core, int32_t position)
-{
+vk::ComPtr<ICatalogEntry> entryAt(talvo::TCore2& core, int32_t position) {
     auto index = vk::VariantHolder::fromInt(position);
     return vk::call(core.Catalog(), &ICatalog::Item, index.get());
 }
 
-std::u16string entryName(talvo::TCore2& core, int32_t position)
-{
+std::u16string entryName(talvo::TCore2& core, int32_t position) {
     return vk::call(entryAt(core, position), &ICatalogEntry::Name);
 }
 
 // The library behind the entry at position, or empty when it cannot be fetched or opened. An opening
 // that hands out no object counts as a failed one: such an entry has no identifier pair.
-vk::ComPtr<ILibrary> tryOpen(talvo::TCore2& core, int32_t position)
-{
+vk::ComPtr<ILibrary> tryOpen(talvo::TCore2& core, int32_t position) {
     try {
         return vk::call(entryAt(core, position), &ICatalogEntry::Library);
     } catch (const std::exception&) {
@@ -216,45 +226,39 @@ vk::ComPtr<ILibrary> tryOpen(talvo::TCore2& core, int32_t position)
 
 using Pair = std::pair<int16_t, int16_t>; // ManufacturerID, LibraryID
 
-Pair pairOf(const vk::ComPtr<ILibrary>& library)
-{
+Pair pairOf(const vk::ComPtr<ILibrary>& library) {
     const int16_t manufacturer = vk::call(library, &ILibrary::ManufacturerID);
     const int16_t id = vk::call(library, &ILibrary::LibraryID);
     return {manufacturer, id};
 }
 
-std::u16string decimal(int64_t value)
-{
+std::u16string decimal(int64_t value) {
     const std::string digits = std::to_string(value);
     return {digits.begin(), digits.end()};
 }
 
-
 // A catalogue that grows or shrinks during a pass can give values outside the gauge's range; they
 // are held at its ends (the bar would ignore them).
-void setGauge(const ScanView& view, int value)
-{
+void setGauge(const ScanView& view, int value) {
     QProgressBar* gauge = view.ProgressBar1;
     gauge->setValue(std::clamp(value, gauge->minimum(), gauge->maximum()));
     QCoreApplication::processEvents();
 }
 
-int32_t productCount(const vk::ComPtr<ILibrary>& library)
-{
+int32_t productCount(const vk::ComPtr<ILibrary>& library) {
     return vk::call(vk::call(library, &ILibrary::Products), &IProducts::Count);
 }
 
 // Overwrites the characters of a text we alone hold, then empties it.
-void wipe(QString& text)
-{
-    if (text.isDetached()) text.fill(QChar(u'\0'));
+void wipe(QString& text) {
+    if (text.isDetached())
+        text.fill(QChar(u'\0'));
     text.clear();
 }
 
 // Hands the typed password to the library; every copy the tool made of it is cleared, also when
 // the call fails.
-void unlock(const vk::ComPtr<ILibrary>& library, QString& typed)
-{
+void unlock(const vk::ComPtr<ILibrary>& library, QString& typed) {
     vk::UniqueBstr password(vk::text::wideView(typed));
     wipe(typed);
     struct Wiper {
@@ -268,11 +272,11 @@ void unlock(const vk::ComPtr<ILibrary>& library, QString& typed)
 
 // -------------------------------------------------------------------------------------------------
 
-int gaugeValue(int i, int m)
-{
+int gaugeValue(int i, int m) {
     int64_t num = int64_t(i) * 100;
     int64_t den = int64_t(m) - 1;
-    if (den == 0) return 100;
+    if (den == 0)
+        return 100;
     if (den < 0) {
         num = -num;
         den = -den;
@@ -283,33 +287,32 @@ int gaugeValue(int i, int m)
         q -= 1;
         r += den;
     }
-    if (2 * r > den || (2 * r == den && (q & 1) != 0)) q += 1;
+    if (2 * r > den || (2 * r == den && (q & 1) != 0))
+        q += 1;
     return static_cast<int>(std::clamp<int64_t>(q, INT32_MIN, INT32_MAX));
 }
 
-void addSorted(QComboBox* list, const QString& item)
-{
+void addSorted(QComboBox* list, const QString& item) {
     sortIndexOf(list)->insert(item);
 }
 
-void addSorted(QComboBox* list, const QStringList& items)
-{
+void addSorted(QComboBox* list, const QStringList& items) {
     sortIndexOf(list)->insertAll(items);
 }
 
-QString libraryKey(const QString& item)
-{
+QString libraryKey(const QString& item) {
     static const QString separator = QStringLiteral(" - ");
     const qsizetype at = item.indexOf(separator);
     QString key = at < 0 ? item : item.mid(at + separator.size());
     constexpr qsizetype kMaxKey = 100;
-    if (key.size() > kMaxKey) key.truncate(key.at(kMaxKey - 1).isHighSurrogate() ? kMaxKey - 1 : kMaxKey);
+    if (key.size() > kMaxKey)
+        key.truncate(key.at(kMaxKey - 1).isHighSurrogate() ? kMaxKey - 1 : kMaxKey);
     return key;
 }
 
-void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::function<void()>& createParameterTable,
-                   const std::function<void()>& cmbLibrariesChange)
-{
+void scanCatalogue(talvo::TCore2& core, const ScanView& view,
+                   const std::function<void()>& createParameterTable,
+                   const std::function<void()>& cmbLibrariesChange) {
     // Range pass. Only the duplicate pass counts pairs, but the identifiers are read here too: a
     // library whose identifiers cannot be read ends the scan in this pass, before any counting.
     {
@@ -318,7 +321,8 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
             setGauge(view, gaugeValue(i, catalogCount(core)));
             const vk::ComPtr<ILibrary> library = tryOpen(core, i);
             if (!library) {
-                dialogs::showMessage(QStringLiteral("Error Opening Library: ") + vk::text::fromWide(entryName(core, i)));
+                dialogs::showMessage(QStringLiteral("Error Opening Library: ") +
+                                     vk::text::fromWide(entryName(core, i)));
                 continue;
             }
             (void)pairOf(library);
@@ -334,7 +338,8 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
         for (int32_t i = 0; i < n; ++i) {
             setGauge(view, gaugeValue(i, catalogCount(core)));
             const vk::ComPtr<ILibrary> library = tryOpen(core, i);
-            if (!library) continue;
+            if (!library)
+                continue;
             const Pair pair = pairOf(library);
             const int32_t count = ++pairCounts[pair];
             if (count != 1 && pair.second != 0)
@@ -361,7 +366,10 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
                     const auto found = pairCounts.find(pair);
                     const int32_t count = found == pairCounts.end() ? 0 : found->second;
                     if (count != 1) {
-                        item.append(u"(").append(decimal(pair.first)).append(u"/").append(decimal(pair.second));
+                        item.append(u"(")
+                            .append(decimal(pair.first))
+                            .append(u"/")
+                            .append(decimal(pair.second));
                         item.append(u"=").append(decimal(count)).append(u") ");
                     }
                 }
@@ -382,10 +390,10 @@ void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::functio
 }
 
 void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& library, const LibraryView& view,
-                   const std::function<void()>& cmbProductsChange)
-{
+                   const std::function<void()>& cmbProductsChange) {
     const int selected = view.cmbLibraries->currentIndex();
-    if (selected < 0) return;
+    if (selected < 0)
+        return;
     library = nullptr;
 
     const QString key = libraryKey(view.cmbLibraries->itemText(selected));
@@ -400,11 +408,11 @@ void selectLibrary(talvo::TCore2& core, vk::ComPtr<ILibrary>& library, const Lib
     }
 
     if (productCount(library) == 0) {
-        std::optional<QString> typed =
-            dialogs::inputBox(QStringLiteral("Password Required"),
-                              QStringLiteral("Library Locked.  Please enter the password..."),
-                              QStringLiteral("RovQuad"), 255);
-        if (!typed) return;
+        std::optional<QString> typed = dialogs::inputBox(
+            QStringLiteral("Password Required"),
+            QStringLiteral("Library Locked.  Please enter the password..."), QStringLiteral("RovQuad"), 255);
+        if (!typed)
+            return;
         unlock(library, *typed);
     }
     if (productCount(library) == 0) {

@@ -29,7 +29,8 @@ struct ScanView {
 // createParameterTable runs between the duplicate pass and the list pass; cmbLibrariesChange is
 // called once at the end, also for an empty list. Platform errors outside the guarded openings
 // propagate; the list then keeps what was added so far, with nothing selected.
-void scanCatalogue(talvo::TCore2& core, const ScanView& view, const std::function<void()>& createParameterTable,
+void scanCatalogue(talvo::TCore2& core, const ScanView& view,
+                   const std::function<void()>& createParameterTable,
                    const std::function<void()>& cmbLibrariesChange);
 
 // The gauge for step i of a pass over m entries: i * 100 / (m - 1), an exact half rounded to the

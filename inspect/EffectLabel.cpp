@@ -13,8 +13,7 @@ namespace {
 // Margin around the text, so the shadow is not cut at the label's edges.
 constexpr int kPad = 2;
 
-QString displayForm(const QString& text)
-{
+QString displayForm(const QString& text) {
     static const QRegularExpression breaks(QStringLiteral("\r\n|\n\r|\r|\n"));
     QString s = text;
     s.replace(breaks, QStringLiteral("\n"));
@@ -26,8 +25,7 @@ class AccessibleEffectLabel final : public QAccessibleWidget {
 public:
     explicit AccessibleEffectLabel(EffectLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
 
-    QString text(QAccessible::Text t) const override
-    {
+    QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {
             const QString set = QAccessibleWidget::text(t); // an accessible name given explicitly wins
             return set.isEmpty() ? static_cast<const EffectLabel*>(widget())->displayText() : set;
@@ -36,17 +34,16 @@ public:
     }
 };
 
-QAccessibleInterface* accessibleFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String(EffectLabel::staticMetaObject.className()) && object && object->isWidgetType())
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(EffectLabel::staticMetaObject.className()) && object &&
+        object->isWidgetType())
         return new AccessibleEffectLabel(static_cast<EffectLabel*>(object));
     return nullptr;
 }
 
 } // namespace
 
-EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent)
-{
+EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleFactory);
         return true;
@@ -54,11 +51,11 @@ EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent)
     Q_UNUSED(factoryInstalled);
 }
 
-void EffectLabel::setText(const QString& text)
-{
+void EffectLabel::setText(const QString& text) {
     m_text = text;
     m_display = displayForm(text);
-    if (m_autoSize) resize(sizeHint());
+    if (m_autoSize)
+        resize(sizeHint());
     update();
     if (QAccessible::isActive()) {
         QAccessibleEvent changed(this, QAccessible::NameChanged);
@@ -66,35 +63,32 @@ void EffectLabel::setText(const QString& text)
     }
 }
 
-void EffectLabel::setAlignment(Qt::Alignment a)
-{
+void EffectLabel::setAlignment(Qt::Alignment a) {
     m_alignment = a;
     update();
 }
 
-void EffectLabel::setAutoSize(bool on)
-{
+void EffectLabel::setAutoSize(bool on) {
     m_autoSize = on;
-    if (on) resize(sizeHint());
+    if (on)
+        resize(sizeHint());
 }
 
-void EffectLabel::setWrapWidth(int width)
-{
+void EffectLabel::setWrapWidth(int width) {
     m_wrapWidth = width;
-    if (m_autoSize) resize(sizeHint());
+    if (m_autoSize)
+        resize(sizeHint());
     update();
 }
 
-QSize EffectLabel::sizeHint() const
-{
+QSize EffectLabel::sizeHint() const {
     const int limit = m_wrapWidth > 0 ? m_wrapWidth - 2 * kPad : 100000;
     const QRect r = fontMetrics().boundingRect(QRect(0, 0, limit, 100000),
                                                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_display);
     return {r.width() + 2 * kPad, r.height() + 2 * kPad};
 }
 
-void EffectLabel::paintEvent(QPaintEvent*)
-{
+void EffectLabel::paintEvent(QPaintEvent*) {
     // A soft shadow: the text once more, one pixel down and right, in a faint shade of the palette's
     // shadow colour. Drawn directly, as a blur effect would cost more than the rest of the window.
     QPainter p(this);
@@ -108,15 +102,15 @@ void EffectLabel::paintEvent(QPaintEvent*)
     p.drawText(r, flags, m_display);
 }
 
-void EffectLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+void EffectLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
     QWidget::mouseReleaseEvent(event);
 }
 
-void EffectLabel::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton) emit doubleClicked();
+void EffectLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
     QWidget::mouseDoubleClickEvent(event);
 }
 

@@ -14,16 +14,19 @@ namespace inspect {
 
 namespace {
 
-QFont titleFont() { return vk::fonts::form(); }
+QFont titleFont() {
+    return vk::fonts::form();
+}
 
-QFont gridFont()
-{
+QFont gridFont() {
     QFont f = titleFont();
     f.setBold(true);
     return f;
 }
 
-bool isTextColumn(int logicalColumn) { return logicalColumn == product::ParamTable::ParamName; }
+bool isTextColumn(int logicalColumn) {
+    return logicalColumn == product::ParamTable::ParamName;
+}
 
 // Painted flat in the brush's exact colour: the default style shades title backgrounds.
 class FlatHeader final : public QHeaderView {
@@ -31,9 +34,9 @@ public:
     explicit FlatHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
-    {
-        if (!rect.isValid() || !model()) return;
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        if (!rect.isValid() || !model())
+            return;
         const QVariant bg = model()->headerData(logicalIndex, Qt::Horizontal, Qt::BackgroundRole);
         const QVariant fg = model()->headerData(logicalIndex, Qt::Horizontal, Qt::ForegroundRole);
         const QVariant font = model()->headerData(logicalIndex, Qt::Horizontal, Qt::FontRole);
@@ -64,19 +67,19 @@ public:
     using QIdentityProxyModel::QIdentityProxyModel;
 
     int sortColumn() const { return m_sortColumn; }
-    void setSortColumn(int column)
-    {
+    void setSortColumn(int column) {
         m_sortColumn = column;
-        if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+        if (columnCount() > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     }
 
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation == Qt::Horizontal) {
             const bool sorting = m_sortColumn >= 0 && section == m_sortColumn;
             switch (role) {
             case Qt::BackgroundRole:
-                if (m_sortColumn < 0) return {};
+                if (m_sortColumn < 0)
+                    return {};
                 return QBrush(sorting ? ParameterGrid::sortedTitleColor() : ParameterGrid::otherTitleColor());
             case Qt::ForegroundRole:
                 return QBrush(sorting ? QColor(Qt::white) : QColor(Qt::black));
@@ -94,11 +97,10 @@ public:
         return QIdentityProxyModel::headerData(section, orientation, role);
     }
 
-    QVariant data(const QModelIndex& index, int role) const override
-    {
+    QVariant data(const QModelIndex& index, int role) const override {
         if (role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(Qt::Alignment(isTextColumn(index.column()) ? Qt::AlignLeft : Qt::AlignRight) |
-                                       Qt::AlignTop);
+            return QVariant::fromValue(
+                Qt::Alignment(isTextColumn(index.column()) ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
         return QIdentityProxyModel::data(index, role);
     }
 
@@ -111,8 +113,8 @@ class GridCellDelegate final : public QStyledItemDelegate {
 public:
     GridCellDelegate(ParameterGrid* grid, QObject* parent) : QStyledItemDelegate(parent), m_grid(grid) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         m_grid->DBGrid1RowChanged(painter, option.rect, index, option.state & QStyle::State_Selected);
     }
 
@@ -120,15 +122,21 @@ private:
     ParameterGrid* m_grid;
 };
 
-QColor ParameterGrid::sortedTitleColor() { return QColor(0x00, 0x80, 0x00); }
+QColor ParameterGrid::sortedTitleColor() {
+    return QColor(0x00, 0x80, 0x00);
+}
 // The scroll-bar system colour of the classic desktop scheme has no palette role here; a light grey
 // stands in for it.
-QColor ParameterGrid::otherTitleColor() { return QColor(0xC8, 0xC8, 0xC8); }
-QColor ParameterGrid::selectedRowColor() { return QColor(0xE8, 0xFF, 0xE8); }
+QColor ParameterGrid::otherTitleColor() {
+    return QColor(0xC8, 0xC8, 0xC8);
+}
+QColor ParameterGrid::selectedRowColor() {
+    return QColor(0xE8, 0xFF, 0xE8);
+}
 
-ParameterGrid::ParameterGrid(QTableView* view, product::ParamTable* table, const bool* startingUp, QObject* parent)
-    : QObject(parent), m_view(view), m_table(table), m_startingUp(startingUp)
-{
+ParameterGrid::ParameterGrid(QTableView* view, product::ParamTable* table, const bool* startingUp,
+                             QObject* parent)
+    : QObject(parent), m_view(view), m_table(table), m_startingUp(startingUp) {
     m_ds = new product::ParamTableModel(table, this);
     m_ds->setObjectName(QStringLiteral("ds"));
     m_header = new GridHeaderModel(this);
@@ -161,15 +169,18 @@ ParameterGrid::ParameterGrid(QTableView* view, product::ParamTable* table, const
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setMinimumSectionSize(1);
-    for (int i = 0; i < 3 && i < header->count(); ++i) header->resizeSection(i, kDesignWidths[i]);
+    for (int i = 0; i < 3 && i < header->count(); ++i)
+        header->resizeSection(i, kDesignWidths[i]);
 
     // QHeaderView emits no click for a release that ends a resize or a move of a column.
     connect(header, &QHeaderView::sectionClicked, this, &ParameterGrid::DBGrid1TitleClick);
 
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (m_syncing || !current.isValid()) return;
-                if (current.row() != m_table->recNo()) m_table->setRecNo(current.row());
+                if (m_syncing || !current.isValid())
+                    return;
+                if (current.row() != m_table->recNo())
+                    m_table->setRecNo(current.row());
             });
     connect(table, &product::ParamTable::currentChanged, this, &ParameterGrid::syncViewToTable);
     connect(m_header, &QAbstractItemModel::modelReset, this, &ParameterGrid::syncViewToTable);
@@ -178,20 +189,22 @@ ParameterGrid::ParameterGrid(QTableView* view, product::ParamTable* table, const
 
 ParameterGrid::~ParameterGrid() = default;
 
-int ParameterGrid::sortColumn() const { return m_header->sortColumn(); }
+int ParameterGrid::sortColumn() const {
+    return m_header->sortColumn();
+}
 
-void ParameterGrid::DBGrid1TitleClick(int column)
-{
-    if (column < 0 || column >= product::ParamTable::FieldCount) return;
+void ParameterGrid::DBGrid1TitleClick(int column) {
+    if (column < 0 || column >= product::ParamTable::FieldCount)
+        return;
     m_table->setIndexFieldNames(product::ParamTable::fieldName(product::ParamTable::Field(column)));
     m_table->first();
     m_header->setSortColumn(column);
     syncViewToTable();
 }
 
-void ParameterGrid::syncViewToTable()
-{
-    if (!m_view || m_syncing) return;
+void ParameterGrid::syncViewToTable() {
+    if (!m_view || m_syncing)
+        return;
     m_syncing = true;
     QItemSelectionModel* sel = m_view->selectionModel();
     const int rec = m_table->recNo();
@@ -207,8 +220,8 @@ void ParameterGrid::syncViewToTable()
     m_syncing = false;
 }
 
-void ParameterGrid::DBGrid1RowChanged(QPainter* painter, const QRect& rect, const QModelIndex& field, bool selected)
-{
+void ParameterGrid::DBGrid1RowChanged(QPainter* painter, const QRect& rect, const QModelIndex& field,
+                                      bool selected) {
     QColor background;
     if (selected) {
         background = selectedRowColor();
@@ -227,32 +240,35 @@ void ParameterGrid::DBGrid1RowChanged(QPainter* painter, const QRect& rect, cons
     if (isTextColumn(field.column()))
         painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     else
-        painter->drawText(rect.adjusted(0, 2, -3, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
+        painter->drawText(rect.adjusted(0, 2, -3, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
+                          text);
     painter->restore();
     holdStartWidths();
 }
 
-void ParameterGrid::holdStartWidths()
-{
-    if (!m_startingUp || !*m_startingUp || m_widthsQueued || !m_view) return;
+void ParameterGrid::holdStartWidths() {
+    if (!m_startingUp || !*m_startingUp || m_widthsQueued || !m_view)
+        return;
     const QHeaderView* header = m_view->horizontalHeader();
     bool differs = false;
     for (int pos = 0; pos < 3 && pos < header->count(); ++pos)
         differs |= header->sectionSize(header->logicalIndex(pos)) != kStartWidths[pos];
-    if (!differs) return;
+    if (!differs)
+        return;
     // Resizing from inside the paint pass would schedule another one at once; do it right after.
     m_widthsQueued = true;
     QMetaObject::invokeMethod(this, &ParameterGrid::applyStartWidths, Qt::QueuedConnection);
 }
 
-void ParameterGrid::applyStartWidths()
-{
+void ParameterGrid::applyStartWidths() {
     m_widthsQueued = false;
-    if (!m_view) return;
+    if (!m_view)
+        return;
     QHeaderView* header = m_view->horizontalHeader();
     for (int pos = 0; pos < 3 && pos < header->count(); ++pos) {
         const int logical = header->logicalIndex(pos);
-        if (header->sectionSize(logical) != kStartWidths[pos]) header->resizeSection(logical, kStartWidths[pos]);
+        if (header->sectionSize(logical) != kStartWidths[pos])
+            header->resizeSection(logical, kStartWidths[pos]);
     }
 }
 

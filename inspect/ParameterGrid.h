@@ -31,7 +31,8 @@ class ParameterGrid final : public QObject {
 
 public:
     // startingUp: the main window's start-up flag; read at every cell painting, never written here.
-    ParameterGrid(QTableView* view, product::ParamTable* table, const bool* startingUp, QObject* parent = nullptr);
+    ParameterGrid(QTableView* view, product::ParamTable* table, const bool* startingUp,
+                  QObject* parent = nullptr);
     ~ParameterGrid() override;
 
     // Orders the table by the clicked column's field, moves to its first row and highlights the title.

@@ -1,12 +1,12 @@
 #include "frm_details.h"
 
-#include "platform/Call.h"
-#include "ui/Dialogs.h"
 #include "EffectLabel.h"
 #include "EntryListModel.h"
+#include "platform/Call.h"
 #include "product/NumberFormat.h"
 #include "product/ParamTable.h"
 #include "product/Pidx.h"
+#include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/WideText.h"
 
@@ -28,14 +28,12 @@ Tfrm_details_* frm_details_ = nullptr;
 
 namespace {
 
-QList<Tfrm_details_*>& windows()
-{
+QList<Tfrm_details_*>& windows() {
     static QList<Tfrm_details_*> list;
     return list;
 }
 
-void registerWindow(Tfrm_details_* w)
-{
+void registerWindow(Tfrm_details_* w) {
     static bool routineAdded = false;
     if (!routineAdded) {
         // A program that ends without freeDetailsWindows() still frees them while the widget
@@ -46,14 +44,15 @@ void registerWindow(Tfrm_details_* w)
     windows().append(w);
 }
 
-QString num(int64_t v) { return QString::number(v); }
+QString num(int64_t v) {
+    return QString::number(v);
+}
 
 // The list box's items are 13 pixels high whatever their font says.
 class FixedHeightItems final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         return {QStyledItemDelegate::sizeHint(option, index).width(), 13};
     }
 };
@@ -65,20 +64,21 @@ constexpr int kListBottomGap = Tfrm_details_::kClientHeight - (32 + 401);
 
 } // namespace
 
-const QList<Tfrm_details_*>& Tfrm_details_::all() { return windows(); }
+const QList<Tfrm_details_*>& Tfrm_details_::all() {
+    return windows();
+}
 
-void freeDetailsWindows()
-{
+void freeDetailsWindows() {
     const QList<Tfrm_details_*> all = windows();
-    for (Tfrm_details_* w : all) delete w;
+    for (Tfrm_details_* w : all)
+        delete w;
     frm_details_ = nullptr;
     SelectedParameter = TSelectedParameter{};
 }
 
 Tfrm_details_::Tfrm_details_(QWidget* centreOver)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
-                           Qt::WindowStaysOnTopHint)
-{
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frm_details_"));
     setWindowTitle(QStringLiteral("Parameter Details..."));
     setFont(vk::fonts::form());
@@ -128,14 +128,13 @@ Tfrm_details_::Tfrm_details_(QWidget* centreOver)
     }
 }
 
-Tfrm_details_::~Tfrm_details_()
-{
+Tfrm_details_::~Tfrm_details_() {
     windows().removeOne(this);
-    if (frm_details_ == this) frm_details_ = nullptr;
+    if (frm_details_ == this)
+        frm_details_ = nullptr;
 }
 
-void Tfrm_details_::resizeEvent(QResizeEvent* event)
-{
+void Tfrm_details_::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width();
     const int h = height();
@@ -143,8 +142,7 @@ void Tfrm_details_::resizeEvent(QResizeEvent* event)
     ListBox1->setGeometry(168, 32, qMax(0, w - 168 - kListRightGap), qMax(0, h - 32 - kListBottomGap));
 }
 
-void Tfrm_details_::FormCreate()
-{
+void Tfrm_details_::FormCreate() {
     using talvo::IParameterDetail;
     const TSelectedParameter& sp = SelectedParameter;
     const auto& d = sp.Detail;
@@ -171,7 +169,8 @@ void Tfrm_details_::FormCreate()
     auto wideText = [&](int32_t raw) {
         auto texts = vk::call(d, &IParameterDetail::Texts);
         vk::UniqueBstr out;
-        if (!texts) vk::throwComError(vk::E_POINTER_);
+        if (!texts)
+            vk::throwComError(vk::E_POINTER_);
         vk::check(texts->Text(raw, out.put()));
         return out;
     };
@@ -184,12 +183,23 @@ void Tfrm_details_::FormCreate()
     QString D = sp.ParameterName + QStringLiteral(" Parameter Details") + u'\n' + u'\r';
     QString typeText;
     switch (kind()) {
-    case 0: typeText = QStringLiteral("fSingle Bit"); break;
-    case 1: typeText = QStringLiteral("fList"); break;
-    case 2: typeText = QStringLiteral("fData"); break;
-    case 3: typeText = QStringLiteral("fTextList"); break;
-    case 4: typeText = QStringLiteral("fDiscrete"); break;
-    default: break;
+    case 0:
+        typeText = QStringLiteral("fSingle Bit");
+        break;
+    case 1:
+        typeText = QStringLiteral("fList");
+        break;
+    case 2:
+        typeText = QStringLiteral("fData");
+        break;
+    case 3:
+        typeText = QStringLiteral("fTextList");
+        break;
+    case 4:
+        typeText = QStringLiteral("fDiscrete");
+        break;
+    default:
+        break;
     }
     const QString crlf = QStringLiteral("\r\n");
     D += crlf + QStringLiteral("ParamID = ") + num(sp.ParamID);
@@ -209,7 +219,8 @@ void Tfrm_details_::FormCreate()
     // reaching the largest value ends; a range too long to list ends with a count of the rest.
     // An entry's start ("v: ") and number are written into one small buffer kept for all entries,
     // and the entry goes to the list in pieces: nothing is allocated per entry.
-    QVarLengthArray<char16_t, 64> head(product::kIntChars + 2 + product::kRealChars + decimalPoint.size() + 1);
+    QVarLengthArray<char16_t, 64> head(product::kIntChars + 2 + product::kRealChars + decimalPoint.size() +
+                                       1);
     auto forEachValue = [&](auto&& add) {
         const int64_t n = vk::call(d, &IParameterDetail::Min);
         const int64_t x = vk::call(d, &IParameterDetail::Max);
@@ -261,18 +272,21 @@ void Tfrm_details_::FormCreate()
             const QStringView start(head.data(), p);
             const bool off = view(wideText(v)) == u"Off";
             const vk::UniqueBstr t = wideText(v);
-            if (off) entries.append({start, view(t)});
-            else entries.append({start, view(t), u" ", U});
+            if (off)
+                entries.append({start, view(t)});
+            else
+                entries.append({start, view(t), u" ", U});
         });
     }
 
     lbl_details->setText(D);
 }
 
-void Tfrm_details_::lbl_mapDblClick() { QGuiApplication::clipboard()->setText(SelectedParameter.MapName); }
+void Tfrm_details_::lbl_mapDblClick() {
+    QGuiApplication::clipboard()->setText(SelectedParameter.MapName);
+}
 
-void Tfrm_details_::lbl_detailsClick()
-{
+void Tfrm_details_::lbl_detailsClick() {
     dialogs::guarded([] {
         const int32_t def = vk::call(SelectedParameter.Detail, &talvo::IParameterDetail::Default);
         QGuiApplication::clipboard()->setText(num(def));
@@ -280,10 +294,10 @@ void Tfrm_details_::lbl_detailsClick()
 }
 
 void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& currentProduct, const product::ParamTable& table,
-                     const product::PidxTable& pidx, const QLineEdit* libraryName, QWidget* mainWindow)
-{
+                     const product::PidxTable& pidx, const QLineEdit* libraryName, QWidget* mainWindow) {
     // Without a product or a row there is nothing to hand over and nothing to ask.
-    if (!currentProduct || table.recNo() < 0) return;
+    if (!currentProduct || table.recNo() < 0)
+        return;
     QCoreApplication::processEvents();
 
     SelectedParameter.MapName = vk::text::fromWide(vk::call(currentProduct, &talvo::IProduct::MapName));
@@ -295,7 +309,8 @@ void DBGrid1DblClick(const vk::ComPtr<talvo::IProduct>& currentProduct, const pr
     try {
         // A ParamID outside the index, or one this product left empty, has no position to look up.
         const vk::VariantHolder* cell = pidx.cell(key);
-        if (!cell || cell->isEmpty()) throw std::out_of_range("no index position");
+        if (!cell || cell->isEmpty())
+            throw std::out_of_range("no index position");
         vk::VariantHolder index = *cell;
         auto params = vk::call(currentProduct, &talvo::IProduct::IntParameters);
         auto parameter = vk::call(params, &talvo::IParameters::Item, index.get());

@@ -31,7 +31,7 @@ template <> struct OutResult<Bstr> {
     static Type take(Slot& s) { return s.str(); }
 };
 template <class U>
-    requires std::is_base_of_v<IUnknown, U>
+requires std::is_base_of_v<IUnknown, U>
 struct OutResult<U*> {
     using Type = ComPtr<U>;
     using Slot = ComPtr<U>;
@@ -39,14 +39,19 @@ struct OutResult<U*> {
 };
 
 template <class S> auto* outAddress(S& s) {
-    if constexpr (std::is_same_v<S, UniqueBstr>) return s.put();
-    else if constexpr (requires { s.put(); }) return s.put();
-    else return &s;
+    if constexpr (std::is_same_v<S, UniqueBstr>)
+        return s.put();
+    else if constexpr (requires { s.put(); })
+        return s.put();
+    else
+        return &s;
 }
 
 template <class P> auto* raw(P& p) {
-    if constexpr (requires { p.get(); }) return p.get();
-    else return p;
+    if constexpr (requires { p.get(); })
+        return p.get();
+    else
+        return p;
 }
 
 } // namespace detail
@@ -54,7 +59,8 @@ template <class P> auto* raw(P& p) {
 template <class Ptr, class I, class... P, class... A>
 auto call(const Ptr& object, HResult (VK_CALL I::*method)(P...), A&&... args) {
     auto* self = detail::raw(const_cast<Ptr&>(object));
-    if (!self) throwComError(E_POINTER_);
+    if (!self)
+        throwComError(E_POINTER_);
     if constexpr (sizeof...(A) == sizeof...(P)) {
         check((self->*method)(std::forward<A>(args)...));
     } else {
@@ -69,11 +75,11 @@ auto call(const Ptr& object, HResult (VK_CALL I::*method)(P...), A&&... args) {
 
 // The same call with its status unchecked: the value as read, a read that delivers nothing counting as
 // zero. Only for the reads whose status the tool ignores on purpose.
-template <class Ptr, class I, class O>
-O callUnchecked(const Ptr& object, HResult (VK_CALL I::*method)(O*)) {
+template <class Ptr, class I, class O> O callUnchecked(const Ptr& object, HResult (VK_CALL I::*method)(O*)) {
     auto* self = detail::raw(const_cast<Ptr&>(object));
     O out{};
-    if (self) (void)(self->*method)(&out);
+    if (self)
+        (void)(self->*method)(&out);
     return out;
 }
 

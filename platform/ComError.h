@@ -29,7 +29,8 @@ private:
 
 // Tests a status at once.
 inline void check(HResult h) {
-    if (failed(h)) throwComError(h);
+    if (failed(h))
+        throwComError(h);
 }
 
 } // namespace vk

@@ -5,15 +5,15 @@
 
 namespace talvo {
 
-TCore2::TCore2()
-    : vk::TOleServer(vk::ServerData{CLSID_Core2, vk::Iid<ICore>::value, vk::kNullGuid, 500}) {}
+TCore2::TCore2() : vk::TOleServer(vk::ServerData{CLSID_Core2, vk::Iid<ICore>::value, vk::kNullGuid, 500}) {}
 
 TCore2::~TCore2() {
     Disconnect();
 }
 
 void TCore2::Connect() {
-    if (m_default) return;
+    if (m_default)
+        return;
     vk::ComPtr<vk::IUnknown> server = getServer();
     vk::ComPtr<ICore> core;
     const vk::HResult h = server.tryQuery(core);
@@ -31,7 +31,8 @@ void TCore2::Disconnect() {
 }
 
 vk::ComPtr<ICore> TCore2::DefaultInterface() {
-    if (!m_default) Connect();
+    if (!m_default)
+        Connect();
     if (!m_default)
         throw AssertionError("DefaultInterface is NULL. Component is not connected to Server. You must call "
                              "'Connect' or 'ConnectTo' before this operation (TOleServer.cpp, line 3980)");

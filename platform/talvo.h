@@ -44,9 +44,10 @@ struct ICore : vk::IDispatch {
     virtual vk::HResult VK_CALL reserved8() = 0;
 };
 
-// The catalogue of installed product libraries. Item takes a 0-based position (VT_I4) or an entry's Name (VT_BSTR).
+// The catalogue of installed product libraries. Item takes a 0-based position (VT_I4) or an entry's Name
+// (VT_BSTR).
 struct ICatalog : vk::IDispatch {
-    virtual vk::HResult VK_CALL Count(int32_t* result) = 0; // #1
+    virtual vk::HResult VK_CALL Count(int32_t* result) = 0;                           // #1
     virtual vk::HResult VK_CALL Item(vk::Variant* index, ICatalogEntry** result) = 0; // #2
     virtual vk::HResult VK_CALL reserved3() = 0;
     virtual vk::HResult VK_CALL reserved4() = 0;
@@ -54,33 +55,33 @@ struct ICatalog : vk::IDispatch {
 
 // One catalogue entry; Library opens the library (it may fail).
 struct ICatalogEntry : vk::IDispatch {
-    virtual vk::HResult VK_CALL Name(vk::Bstr* result) = 0; // #1
-    virtual vk::HResult VK_CALL Caption(vk::Bstr* result) = 0; // #2
+    virtual vk::HResult VK_CALL Name(vk::Bstr* result) = 0;     // #1
+    virtual vk::HResult VK_CALL Caption(vk::Bstr* result) = 0;  // #2
     virtual vk::HResult VK_CALL Library(ILibrary** result) = 0; // #3
 };
 
 // An opened product library. A locked library reports no products until Unlock gets its password.
 struct ILibrary : vk::IDispatch {
     virtual vk::HResult VK_CALL reserved1() = 0;
-    virtual vk::HResult VK_CALL Name(vk::Bstr* result) = 0; // #2
+    virtual vk::HResult VK_CALL Name(vk::Bstr* result) = 0;    // #2
     virtual vk::HResult VK_CALL Version(vk::Bstr* result) = 0; // #3
     virtual vk::HResult VK_CALL reserved4() = 0;
-    virtual vk::HResult VK_CALL Products(IProducts** result) = 0; // #5
+    virtual vk::HResult VK_CALL Products(IProducts** result) = 0;    // #5
     virtual vk::HResult VK_CALL ManufacturerID(int16_t* result) = 0; // #6
-    virtual vk::HResult VK_CALL LibraryID(int16_t* result) = 0; // #7
-    virtual vk::HResult VK_CALL Unlock(vk::Bstr password) = 0; // #8
+    virtual vk::HResult VK_CALL LibraryID(int16_t* result) = 0;      // #7
+    virtual vk::HResult VK_CALL Unlock(vk::Bstr password) = 0;       // #8
 };
 
 // The products of a library, by 0-based position.
 struct IProducts : vk::IDispatch {
-    virtual vk::HResult VK_CALL Count(int32_t* result) = 0; // #1
+    virtual vk::HResult VK_CALL Count(int32_t* result) = 0;                      // #1
     virtual vk::HResult VK_CALL Item(vk::Variant* index, IProduct** result) = 0; // #2
 };
 
 // One product. IHybridInfo5020, IHybridInfo and IProductLimits are asked of it by query.
 struct IProduct : vk::IDispatch {
     virtual vk::HResult VK_CALL reserved1() = 0;
-    virtual vk::HResult VK_CALL Name(vk::Bstr* result) = 0; // #2
+    virtual vk::HResult VK_CALL Name(vk::Bstr* result) = 0;              // #2
     virtual vk::HResult VK_CALL IntParameters(IParameters** result) = 0; // #3
     virtual vk::HResult VK_CALL ExtParameters(IParameters** result) = 0; // #4
     virtual vk::HResult VK_CALL reserved5() = 0;
@@ -108,13 +109,12 @@ struct IPlatform : vk::IDispatch {
 
 // A product's internal or external parameters, by 0-based position.
 struct IParameters : vk::IDispatch {
-    virtual vk::HResult VK_CALL Count(int32_t* result) = 0; // #1
+    virtual vk::HResult VK_CALL Count(int32_t* result) = 0;                        // #1
     virtual vk::HResult VK_CALL Item(vk::Variant* index, IParameter** result) = 0; // #2
 };
 
 // A parameter; used only through IParameterInfo and IParameterDetail.
-struct IParameter : vk::IDispatch {
-};
+struct IParameter : vk::IDispatch {};
 
 // Name and identifier of a parameter.
 struct IParameterInfo : vk::IDispatch {
@@ -137,16 +137,17 @@ struct IParameterInfo : vk::IDispatch {
     virtual vk::HResult VK_CALL ParamID(int32_t* result) = 0; // #17
 };
 
-// Type, range, default, units and converters of a parameter. Kind: 0 single bit, 1 list, 2 data, 3 text list, 4 discrete.
+// Type, range, default, units and converters of a parameter. Kind: 0 single bit, 1 list, 2 data, 3 text list,
+// 4 discrete.
 struct IParameterDetail : vk::IDispatch {
     virtual vk::HResult VK_CALL reserved1() = 0;
-    virtual vk::HResult VK_CALL Kind(int32_t* result) = 0; // #2
+    virtual vk::HResult VK_CALL Kind(int32_t* result) = 0;    // #2
     virtual vk::HResult VK_CALL Default(int32_t* result) = 0; // #3
     virtual vk::HResult VK_CALL reserved4() = 0;
-    virtual vk::HResult VK_CALL Min(int32_t* result) = 0; // #5
-    virtual vk::HResult VK_CALL Max(int32_t* result) = 0; // #6
+    virtual vk::HResult VK_CALL Min(int32_t* result) = 0;        // #5
+    virtual vk::HResult VK_CALL Max(int32_t* result) = 0;        // #6
     virtual vk::HResult VK_CALL Scale(IValueScale** result) = 0; // #7
-    virtual vk::HResult VK_CALL Units(vk::Bstr* result) = 0; // #8
+    virtual vk::HResult VK_CALL Units(vk::Bstr* result) = 0;     // #8
     virtual vk::HResult VK_CALL reserved9() = 0;
     virtual vk::HResult VK_CALL reserved10() = 0;
     virtual vk::HResult VK_CALL reserved11() = 0;
@@ -201,7 +202,7 @@ struct IHybridInfo5020 : vk::IDispatch {
 
 // Hybrid identification and sampling rate code of other families.
 struct IHybridInfo : vk::IDispatch {
-    virtual vk::HResult VK_CALL HybridID(int32_t* result) = 0; // #1
+    virtual vk::HResult VK_CALL HybridID(int32_t* result) = 0;       // #1
     virtual vk::HResult VK_CALL SampleRateCode(int32_t* result) = 0; // #2
 };
 

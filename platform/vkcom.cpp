@@ -31,24 +31,30 @@ std::string statusText(HResult h) {
 
 Bstr bstrAlloc(const char16_t* text, uint32_t length) {
     const size_t bytes = size_t(length) * sizeof(char16_t);
-    if (bytes > 0xFFFFFFF0u) return nullptr;
+    if (bytes > 0xFFFFFFF0u)
+        return nullptr;
     auto* block = static_cast<unsigned char*>(std::malloc(sizeof(uint32_t) + bytes + sizeof(char16_t)));
-    if (!block) return nullptr;
+    if (!block)
+        return nullptr;
     const uint32_t prefix = static_cast<uint32_t>(bytes);
     std::memcpy(block, &prefix, sizeof prefix);
     auto* chars = reinterpret_cast<char16_t*>(block + sizeof(uint32_t));
-    if (text) std::memcpy(chars, text, bytes);
-    else std::memset(chars, 0, bytes);
+    if (text)
+        std::memcpy(chars, text, bytes);
+    else
+        std::memset(chars, 0, bytes);
     chars[length] = u'\0';
     return chars;
 }
 
 void bstrFree(Bstr s) {
-    if (s) std::free(reinterpret_cast<unsigned char*>(s) - sizeof(uint32_t));
+    if (s)
+        std::free(reinterpret_cast<unsigned char*>(s) - sizeof(uint32_t));
 }
 
 uint32_t bstrLen(const char16_t* s) {
-    if (!s) return 0;
+    if (!s)
+        return 0;
     uint32_t bytes;
     std::memcpy(&bytes, reinterpret_cast<const unsigned char*>(s) - sizeof(uint32_t), sizeof bytes);
     return bytes / sizeof(char16_t);
@@ -58,7 +64,8 @@ void UniqueBstr::wipe() {
     if (m_s) {
         // volatile, so the overwrite of a block about to be freed is not optimised away
         volatile char16_t* p = m_s;
-        for (uint32_t i = 0, n = bstrLen(m_s); i < n; ++i) p[i] = u'\0';
+        for (uint32_t i = 0, n = bstrLen(m_s); i < n; ++i)
+            p[i] = u'\0';
     }
     bstrFree(m_s);
     m_s = nullptr;
@@ -68,20 +75,23 @@ void UniqueBstr::wipe() {
 // Variants
 
 void variantClear(Variant& v) {
-    if (v.vt == VT_BSTR_) bstrFree(v.bstrVal);
+    if (v.vt == VT_BSTR_)
+        bstrFree(v.bstrVal);
     v.vt = VT_EMPTY_;
     v.reserved1 = v.reserved2 = v.reserved3 = 0;
     v.record[0] = v.record[1] = nullptr;
 }
 
 HResult variantCopy(Variant& dst, const Variant& src) {
-    if (&dst == &src) return S_OK_;
+    if (&dst == &src)
+        return S_OK_;
     variantClear(dst);
     if (src.vt == VT_BSTR_) {
         Bstr copy = nullptr;
         if (src.bstrVal) {
             copy = bstrAlloc(src.bstrVal, bstrLen(src.bstrVal));
-            if (!copy) return E_OUTOFMEMORY_;
+            if (!copy)
+                return E_OUTOFMEMORY_;
         }
         dst.vt = VT_BSTR_;
         dst.bstrVal = copy;
@@ -116,7 +126,8 @@ void clearErrorInfo() {
 }
 
 bool takeErrorInfo(std::u16string& description) {
-    if (!t_error.set) return false;
+    if (!t_error.set)
+        return false;
     description = std::move(t_error.description);
     clearErrorInfo();
     return true;
@@ -139,7 +150,8 @@ thread_local std::vector<LoadedModule> t_modules;
 
 void noteLoaded(const std::string& path, void* handle) {
     for (const LoadedModule& m : t_modules)
-        if (m.handle == handle) return;
+        if (m.handle == handle)
+            return;
     t_modules.push_back({path, handle});
 }
 
@@ -150,11 +162,13 @@ HResult coInitialize() {
 }
 
 void coUninitialize() {
-    if (t_initCount == 0 || --t_initCount > 0) return;
+    if (t_initCount == 0 || --t_initCount > 0)
+        return;
     // Modules stay loaded (see coCreateInstance); the question is only asked.
     const std::vector<LoadedModule> modules = std::exchange(t_modules, {});
     for (const LoadedModule& m : modules)
-        detail::checkModuleCanUnload(m.path, reinterpret_cast<HResult (*)()>(dlsym(m.handle, "DllCanUnloadNow")));
+        detail::checkModuleCanUnload(m.path,
+                                     reinterpret_cast<HResult (*)()>(dlsym(m.handle, "DllCanUnloadNow")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -175,21 +189,26 @@ std::vector<fs::path> classFolders() {
     while (!list.empty()) {
         const size_t colon = list.find(':');
         std::string_view one = list.substr(0, colon);
-        if (!one.empty() && one.front() == '/') folders.emplace_back(std::string(one));
-        if (colon == std::string_view::npos) break;
+        if (!one.empty() && one.front() == '/')
+            folders.emplace_back(std::string(one));
+        if (colon == std::string_view::npos)
+            break;
         list.remove_prefix(colon + 1);
     }
-    for (fs::path& f : folders) f /= "vkcom/classes";
+    for (fs::path& f : folders)
+        f /= "vkcom/classes";
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && !exe.empty()) folders.push_back(exe.parent_path() / "vkcom/classes");
+    if (!ec && !exe.empty())
+        folders.push_back(exe.parent_path() / "vkcom/classes");
     return folders;
 }
 
 std::string_view trim(std::string_view s) {
     const char* blanks = " \t\r\n";
     const size_t b = s.find_first_not_of(blanks);
-    if (b == std::string_view::npos) return {};
+    if (b == std::string_view::npos)
+        return {};
     return s.substr(b, s.find_last_not_of(blanks) - b + 1);
 }
 
@@ -199,10 +218,13 @@ bool readValue(const std::string& file, std::string_view key, std::string& value
     std::string line;
     while (std::getline(in, line)) {
         std::string_view l = trim(line);
-        if (l.empty() || l.front() == '#') continue;
+        if (l.empty() || l.front() == '#')
+            continue;
         const size_t eq = l.find('=');
-        if (eq == std::string_view::npos) continue;
-        if (trim(l.substr(0, eq)) != key) continue;
+        if (eq == std::string_view::npos)
+            continue;
+        if (trim(l.substr(0, eq)) != key)
+            continue;
         value = std::string(trim(l.substr(eq + 1)));
         return true;
     }
@@ -211,7 +233,8 @@ bool readValue(const std::string& file, std::string_view key, std::string& value
 
 std::string resolveAgainst(const std::string& regFile, const std::string& value) {
     fs::path p(value);
-    if (p.is_absolute()) return value;
+    if (p.is_absolute())
+        return value;
     return (fs::path(regFile).parent_path() / p).lexically_normal().string();
 }
 
@@ -227,7 +250,8 @@ std::string registrationPath(const Guid& clsid) {
         for (const fs::path& folder : classFolders()) {
             std::error_code ec;
             fs::path file = folder / name;
-            if (fs::is_regular_file(file, ec)) return file.string();
+            if (fs::is_regular_file(file, ec))
+                return file.string();
         }
     } catch (...) {
     }
@@ -238,7 +262,8 @@ std::string registrationValue(const Guid& clsid, std::string_view key, bool reso
     try {
         const std::string file = registrationPath(clsid);
         std::string value;
-        if (file.empty() || !readValue(file, key, value) || value.empty()) return {};
+        if (file.empty() || !readValue(file, key, value) || value.empty())
+            return {};
         return resolvePath ? resolveAgainst(file, value) : value;
     } catch (...) {
         return {};
@@ -249,17 +274,20 @@ std::string registrationValue(const Guid& clsid, std::string_view key, bool reso
 // Creation
 
 HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, const Guid& iid, void** out) {
-    if (!out) return E_POINTER_;
+    if (!out)
+        return E_POINTER_;
     *out = nullptr;
     clearErrorInfo();
-    if (outer) return CLASS_E_NOAGGREGATION_;
+    if (outer)
+        return CLASS_E_NOAGGREGATION_;
     if (!(clsctx & CLSCTX_INPROC_SERVER_)) {
         setError("Cannot create " + toString(clsid) + ": local servers are not supported here");
         return CO_E_SERVER_EXEC_FAILURE_;
     }
     try {
         const std::string reg = registrationPath(clsid);
-        if (reg.empty()) return REGDB_E_CLASSNOTREG_;
+        if (reg.empty())
+            return REGDB_E_CLASSNOTREG_;
         std::string module;
         if (!readValue(reg, "InprocServer", module) || module.empty()) {
             setError("Class registration " + reg + " names no InprocServer");
@@ -285,14 +313,16 @@ HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, co
 
         IClassFactory* factory = nullptr;
         HResult h = entry(clsid, Iid<IClassFactory>::value, reinterpret_cast<void**>(&factory));
-        if (failed(h)) return h;
+        if (failed(h))
+            return h;
         if (!factory) {
             setError("The server module " + module + " gave no class factory for " + toString(clsid));
             return CLASS_E_CLASSNOTAVAILABLE_;
         }
         h = factory->CreateInstance(nullptr, iid, out);
         factory->Release();
-        if (succeeded(h) && !*out) return E_NOINTERFACE_;
+        if (succeeded(h) && !*out)
+            return E_NOINTERFACE_;
         return h;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY_;
@@ -328,7 +358,8 @@ RunningTable& runningTable() {
 } // namespace
 
 HResult registerActiveObject(IUnknown* object, const Guid& clsid, uint32_t* cookie) {
-    if (!object || !cookie) return E_INVALIDARG_;
+    if (!object || !cookie)
+        return E_INVALIDARG_;
     RunningTable& t = runningTable();
     std::lock_guard guard(t.lock);
     try {
@@ -354,13 +385,15 @@ HResult revokeActiveObject(uint32_t cookie) {
             }
         }
     }
-    if (!object) return E_INVALIDARG_;
+    if (!object)
+        return E_INVALIDARG_;
     object->Release();
     return S_OK_;
 }
 
 HResult getActiveObject(const Guid& clsid, IUnknown** out) {
-    if (!out) return E_POINTER_;
+    if (!out)
+        return E_POINTER_;
     *out = nullptr;
     RunningTable& t = runningTable();
     IUnknown* object = nullptr;
@@ -374,10 +407,12 @@ HResult getActiveObject(const Guid& clsid, IUnknown** out) {
             }
         }
     }
-    if (!object) return MK_E_UNAVAILABLE_;
+    if (!object)
+        return MK_E_UNAVAILABLE_;
     HResult h = object->QueryInterface(Iid<IUnknown>::value, reinterpret_cast<void**>(out));
     object->Release();
-    if (succeeded(h) && !*out) return E_NOINTERFACE_;
+    if (succeeded(h) && !*out)
+        return E_NOINTERFACE_;
     return h;
 }
 

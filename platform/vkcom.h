@@ -41,22 +41,28 @@ static_assert(sizeof(Guid) == 16);
 namespace detail {
 
 constexpr int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
 // One reader for run-time texts and the identifiers written in the declarations.
 constexpr bool parseGuidText(std::string_view t, Guid& out) {
-    if (t.size() != 38 || t[0] != '{' || t[37] != '}') return false;
+    if (t.size() != 38 || t[0] != '{' || t[37] != '}')
+        return false;
     for (std::size_t i = 1; i < 37; ++i) {
         const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        if (dash ? t[i] != '-' : hexDigit(t[i]) < 0) return false;
+        if (dash ? t[i] != '-' : hexDigit(t[i]) < 0)
+            return false;
     }
     auto num = [&](std::size_t from, int digits) {
         uint32_t v = 0;
-        for (int i = 0; i < digits; ++i) v = v * 16 + static_cast<uint32_t>(hexDigit(t[from + i]));
+        for (int i = 0; i < digits; ++i)
+            v = v * 16 + static_cast<uint32_t>(hexDigit(t[from + i]));
         return v;
     };
     Guid g;
@@ -65,7 +71,8 @@ constexpr bool parseGuidText(std::string_view t, Guid& out) {
     g.data3 = static_cast<uint16_t>(num(15, 4));
     g.data4[0] = static_cast<uint8_t>(num(20, 2));
     g.data4[1] = static_cast<uint8_t>(num(22, 2));
-    for (int i = 0; i < 6; ++i) g.data4[2 + i] = static_cast<uint8_t>(num(25 + 2 * i, 2));
+    for (int i = 0; i < 6; ++i)
+        g.data4[2 + i] = static_cast<uint8_t>(num(25 + 2 * i, 2));
     out = g;
     return true;
 }
@@ -77,7 +84,8 @@ VKCOM_API bool parseGuid(std::string_view text, Guid& out);
 // For identifiers written in the declarations: parsed at compile time, so a typo does not build.
 consteval Guid guidOf(const char (&t)[39]) {
     Guid g;
-    if (!detail::parseGuidText(std::string_view(t, 38), g)) throw "identifier not in registry form";
+    if (!detail::parseGuidText(std::string_view(t, 38), g))
+        throw "identifier not in registry form";
     return g;
 }
 // The registry form with braces and upper-case hex digits.
@@ -90,9 +98,15 @@ inline constexpr Guid kNullGuid{};
 
 using HResult = int32_t;
 
-constexpr HResult hr(uint32_t code) { return static_cast<HResult>(code); }
-constexpr bool succeeded(HResult h) { return h >= 0; }
-constexpr bool failed(HResult h) { return h < 0; }
+constexpr HResult hr(uint32_t code) {
+    return static_cast<HResult>(code);
+}
+constexpr bool succeeded(HResult h) {
+    return h >= 0;
+}
+constexpr bool failed(HResult h) {
+    return h < 0;
+}
 
 inline constexpr HResult S_OK_ = 0;
 inline constexpr HResult S_FALSE_ = 1;
@@ -128,10 +142,14 @@ VKCOM_API std::string statusText(HResult h);
 using Bstr = char16_t*;
 
 VKCOM_API Bstr bstrAlloc(const char16_t* text, uint32_t length);
-inline Bstr bstrAlloc(std::u16string_view s) { return bstrAlloc(s.data(), static_cast<uint32_t>(s.size())); }
+inline Bstr bstrAlloc(std::u16string_view s) {
+    return bstrAlloc(s.data(), static_cast<uint32_t>(s.size()));
+}
 VKCOM_API void bstrFree(Bstr s);
 VKCOM_API uint32_t bstrLen(const char16_t* s);
-inline std::u16string_view bstrView(const char16_t* s) { return s ? std::u16string_view(s, bstrLen(s)) : u""; }
+inline std::u16string_view bstrView(const char16_t* s) {
+    return s ? std::u16string_view(s, bstrLen(s)) : u"";
+}
 
 // Owns one Bstr; frees it at the end of its life.
 class UniqueBstr {
@@ -143,12 +161,20 @@ public:
     UniqueBstr& operator=(const UniqueBstr&) = delete;
     UniqueBstr(UniqueBstr&& o) noexcept : m_s(o.m_s) { o.m_s = nullptr; }
     UniqueBstr& operator=(UniqueBstr&& o) noexcept {
-        if (this != &o) { bstrFree(m_s); m_s = o.m_s; o.m_s = nullptr; }
+        if (this != &o) {
+            bstrFree(m_s);
+            m_s = o.m_s;
+            o.m_s = nullptr;
+        }
         return *this;
     }
     Bstr get() const { return m_s; }
     // Frees the held string and hands out the address for an out parameter.
-    Bstr* put() { bstrFree(m_s); m_s = nullptr; return &m_s; }
+    Bstr* put() {
+        bstrFree(m_s);
+        m_s = nullptr;
+        return &m_s;
+    }
     std::u16string_view view() const { return bstrView(m_s); }
     std::u16string str() const { return std::u16string(view()); }
     // Overwrites the characters before freeing (for passwords).
@@ -188,7 +214,10 @@ public:
     ~VariantHolder() { variantClear(m_v); }
     VariantHolder(const VariantHolder& o) { variantCopy(m_v, o.m_v); }
     VariantHolder& operator=(const VariantHolder& o) {
-        if (this != &o) { variantClear(m_v); variantCopy(m_v, o.m_v); }
+        if (this != &o) {
+            variantClear(m_v);
+            variantCopy(m_v, o.m_v);
+        }
         return *this;
     }
     Variant* get() { return &m_v; }
@@ -229,9 +258,7 @@ struct IClassFactory : IUnknown {
 template <class I> struct Iid;
 
 #define VK_DECLARE_IID(I, text)                                                                              \
-    template <> struct Iid<I> {                                                                              \
-        static constexpr Guid value = guidOf(text);                                                          \
-    }
+    template <> struct Iid<I> { static constexpr Guid value = guidOf(text); }
 
 VK_DECLARE_IID(IUnknown, "{00000000-0000-0000-C000-000000000046}");
 VK_DECLARE_IID(IDispatch, "{00020400-0000-0000-C000-000000000046}");

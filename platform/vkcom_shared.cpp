@@ -19,8 +19,9 @@ bool parseGuid(std::string_view t, Guid& out) {
 
 std::string toString(const Guid& g) {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2, g.data3,
-                  g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2,
+                  g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6],
+                  g.data4[7]);
     return buf;
 }
 
@@ -29,29 +30,52 @@ std::string toString(const Guid& g) {
 
 std::string detail::ownStatusText(HResult h) {
     switch (h) {
-    case S_OK_: return "The operation completed successfully";
-    case S_FALSE_: return "The operation completed with a false result";
-    case E_NOTIMPL_: return "Not implemented";
-    case E_NOINTERFACE_: return "Interface not supported";
-    case E_POINTER_: return "Invalid pointer";
-    case E_ABORT_: return "Operation aborted";
-    case E_FAIL_: return "Unspecified error";
-    case E_UNEXPECTED_: return "Catastrophic failure";
-    case E_ACCESSDENIED_: return "Access is denied";
-    case E_HANDLE_: return "The handle is invalid";
-    case E_OUTOFMEMORY_: return "Out of memory";
-    case E_INVALIDARG_: return "One or more arguments are invalid";
-    case DISP_E_TYPEMISMATCH_: return "Type mismatch";
-    case DISP_E_BADINDEX_: return "Invalid index";
-    case CLASS_E_NOAGGREGATION_: return "Class does not support aggregation";
-    case CLASS_E_CLASSNOTAVAILABLE_: return "Class not available from the server module";
-    case REGDB_E_CLASSNOTREG_: return "Class not registered";
-    case CO_E_NOTINITIALIZED_: return "The component runtime has not been initialised";
-    case CO_E_DLLNOTFOUND_: return "The server module could not be loaded";
-    case CO_E_ERRORINDLL_: return "The server module is not valid";
-    case MK_E_UNAVAILABLE_: return "Operation unavailable";
-    case CO_E_SERVER_EXEC_FAILURE_: return "Server execution failed";
-    default: break;
+    case S_OK_:
+        return "The operation completed successfully";
+    case S_FALSE_:
+        return "The operation completed with a false result";
+    case E_NOTIMPL_:
+        return "Not implemented";
+    case E_NOINTERFACE_:
+        return "Interface not supported";
+    case E_POINTER_:
+        return "Invalid pointer";
+    case E_ABORT_:
+        return "Operation aborted";
+    case E_FAIL_:
+        return "Unspecified error";
+    case E_UNEXPECTED_:
+        return "Catastrophic failure";
+    case E_ACCESSDENIED_:
+        return "Access is denied";
+    case E_HANDLE_:
+        return "The handle is invalid";
+    case E_OUTOFMEMORY_:
+        return "Out of memory";
+    case E_INVALIDARG_:
+        return "One or more arguments are invalid";
+    case DISP_E_TYPEMISMATCH_:
+        return "Type mismatch";
+    case DISP_E_BADINDEX_:
+        return "Invalid index";
+    case CLASS_E_NOAGGREGATION_:
+        return "Class does not support aggregation";
+    case CLASS_E_CLASSNOTAVAILABLE_:
+        return "Class not available from the server module";
+    case REGDB_E_CLASSNOTREG_:
+        return "Class not registered";
+    case CO_E_NOTINITIALIZED_:
+        return "The component runtime has not been initialised";
+    case CO_E_DLLNOTFOUND_:
+        return "The server module could not be loaded";
+    case CO_E_ERRORINDLL_:
+        return "The server module is not valid";
+    case MK_E_UNAVAILABLE_:
+        return "Operation unavailable";
+    case CO_E_SERVER_EXEC_FAILURE_:
+        return "Server execution failed";
+    default:
+        break;
     }
     char buf[40];
     std::snprintf(buf, sizeof buf, "Unspecified error 0x%08X", static_cast<uint32_t>(h));
@@ -60,7 +84,8 @@ std::string detail::ownStatusText(HResult h) {
 
 void throwComError(HResult h) {
     std::u16string description;
-    if (takeErrorInfo(description) && !description.empty()) throw ComError(h, toUtf8(description));
+    if (takeErrorInfo(description) && !description.empty())
+        throw ComError(h, toUtf8(description));
     throw ComError(h, statusText(h));
 }
 
@@ -74,8 +99,9 @@ std::vector<std::string> g_faults;
 
 } // namespace
 
-void detail::checkModuleCanUnload(const std::string& module, HResult (VK_CALL* canUnloadNow)()) {
-    if (!canUnloadNow || canUnloadNow() == S_OK_) return;
+void detail::checkModuleCanUnload(const std::string& module, HResult(VK_CALL* canUnloadNow)()) {
+    if (!canUnloadNow || canUnloadNow() == S_OK_)
+        return;
     const std::string fault = "The server module " + module +
                               " still has live objects as the apartment ends: they were released too late";
     std::fprintf(stderr, "vkcom: %s\n", fault.c_str());
@@ -101,7 +127,8 @@ VariantHolder VariantHolder::fromInt(int32_t i) {
 VariantHolder VariantHolder::fromString(std::u16string_view s) {
     VariantHolder h;
     Bstr b = bstrAlloc(s);
-    if (!b) throw std::bad_alloc();
+    if (!b)
+        throw std::bad_alloc();
     h.m_v.vt = VT_BSTR_;
     h.m_v.bstrVal = b;
     return h;
@@ -155,15 +182,23 @@ std::u16string fromUtf8(std::string_view s) {
         int need = 0;
         uint32_t c = 0;
         unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
-        if (b >= 0xC2 && b <= 0xDF) { need = 1; c = b & 0x1F; }
-        else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2; c = b & 0x0F;
-            if (b == 0xE0) lo = 0xA0;      // no overlong forms
-            if (b == 0xED) hi = 0x9F;      // no encoded surrogates
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2;
+            c = b & 0x0F;
+            if (b == 0xE0)
+                lo = 0xA0; // no overlong forms
+            if (b == 0xED)
+                hi = 0x9F; // no encoded surrogates
         } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3; c = b & 0x07;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;      // nothing above U+10FFFF
+            need = 3;
+            c = b & 0x07;
+            if (b == 0xF0)
+                lo = 0x90;
+            if (b == 0xF4)
+                hi = 0x8F; // nothing above U+10FFFF
         } else {
             out += u'\uFFFD';
             ++i;
@@ -174,10 +209,16 @@ std::u16string fromUtf8(std::string_view s) {
         size_t j = i + 1;
         bool ok = true;
         for (int k = 0; k < need; ++k, ++j) {
-            if (j >= s.size()) { ok = false; break; }
+            if (j >= s.size()) {
+                ok = false;
+                break;
+            }
             const auto cb = static_cast<unsigned char>(s[j]);
             const unsigned char l = k == 0 ? lo : 0x80, h = k == 0 ? hi : 0xBF;
-            if (cb < l || cb > h) { ok = false; break; }
+            if (cb < l || cb > h) {
+                ok = false;
+                break;
+            }
             c = (c << 6) | (cb & 0x3F);
         }
         if (!ok) {

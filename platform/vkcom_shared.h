@@ -13,6 +13,6 @@ std::string ownStatusText(HResult h);
 
 // Asks a loaded server module whether it can unload, through its DllCanUnloadNow (a module
 // without one is never asked); one that answers no is reported as an apartment fault.
-void checkModuleCanUnload(const std::string& module, HResult (VK_CALL* canUnloadNow)());
+void checkModuleCanUnload(const std::string& module, HResult(VK_CALL* canUnloadNow)());
 
 } // namespace vk::detail

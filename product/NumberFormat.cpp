@@ -16,7 +16,8 @@ constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e
 
 // Writes ASCII characters as UTF-16.
 char16_t* widen(char16_t* out, const char* from, const char* to) {
-    while (from != to) *out++ = char16_t(*from++);
+    while (from != to)
+        *out++ = char16_t(*from++);
     return out;
 }
 
@@ -24,18 +25,23 @@ char16_t* widen(char16_t* out, const char* from, const char* to) {
 // first, found with one multiplication for the magnitudes shown in fixed notation. False when
 // |v| is outside them or within a hair of a tie, where only exact rounding can tell.
 bool roundTo15Quickly(double a, int64_t& significand, int& exp10) {
-    if (!(a >= 1e-4 && a < 1e15)) return false;
+    if (!(a >= 1e-4 && a < 1e15))
+        return false;
     int binaryExp = 0;
     std::frexp(a, &binaryExp);
     int e = int(std::floor((binaryExp - 1) * 0.30102999566398120)); // may be one too small
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int k = 14 - e;
-        if (k < 0 || k >= int(std::size(kPowers))) return false;
+        if (k < 0 || k >= int(std::size(kPowers)))
+            return false;
         // kPowers[k] is exact, so the residual that fma gives is a * 10^k - t itself, rounded once.
         const double t = std::nearbyint(a * kPowers[k]);
-        if (std::fabs(std::fma(a, kPowers[k], -t)) > 0.4999999) return false;
-        if (t >= 1e15) ++e;
-        else if (t < 1e14) --e;
+        if (std::fabs(std::fma(a, kPowers[k], -t)) > 0.4999999)
+            return false;
+        if (t >= 1e15)
+            ++e;
+        else if (t < 1e14)
+            --e;
         else {
             significand = int64_t(t);
             exp10 = e;
@@ -53,7 +59,8 @@ int significantDigits(double v, char* digits, int& exp10) {
     if (roundTo15Quickly(a, significand, exp10)) {
         // Trailing zeros dropped before writing, fewest divisions first for the many there can be.
         for (const int64_t step : {int64_t(100000000), int64_t(10000), int64_t(100), int64_t(10)})
-            while (significand % step == 0) significand /= step;
+            while (significand % step == 0)
+                significand /= step;
         return int(std::to_chars(digits, digits + 17, significand).ptr - digits);
     }
     // to_chars rounds correctly; the exponent it reports is the one of the rounded value, which is
@@ -64,8 +71,10 @@ int significantDigits(double v, char* digits, int& exp10) {
     std::from_chars(e + 1 + (e[1] == '+'), res.ptr, exp10);
     int n = 0;
     for (const char* p = buf; p < e; ++p)
-        if (*p != '.') digits[n++] = *p;
-    while (n > 1 && digits[n - 1] == '0') --n;
+        if (*p != '.')
+            digits[n++] = *p;
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
     return n;
 }
 
@@ -94,7 +103,8 @@ char16_t* writeReal(char16_t* p, double v, QStringView sep) {
         *p++ = u'0';
         return p;
     }
-    if (v < 0) *p++ = u'-';
+    if (v < 0)
+        *p++ = u'-';
     if (std::isinf(v)) {
         piece("INF", "INF" + 3);
         return p;
@@ -129,13 +139,16 @@ char16_t* writeReal(char16_t* p, double v, QStringView sep) {
         }
         *p++ = u'E';
         char buf[8];
-        const auto res = std::to_chars(buf, buf + sizeof buf, exp10); // a minus only when negative, no leading zeros
+        const auto res =
+            std::to_chars(buf, buf + sizeof buf, exp10); // a minus only when negative, no leading zeros
         piece(buf, res.ptr);
     }
     return p;
 }
 
-QString formatInt(qint64 v) { return QString::number(v); }
+QString formatInt(qint64 v) {
+    return QString::number(v);
+}
 
 char16_t* writeInt(char16_t* out, qint64 v) {
     char buf[kIntChars];

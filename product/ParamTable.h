@@ -60,7 +60,7 @@ public:
 
 signals:
     void aboutToReset();
-    void reset();            // rows replaced, re-ordered or emptied
+    void reset(); // rows replaced, re-ordered or emptied
     void currentChanged(int recNo);
 
 private:

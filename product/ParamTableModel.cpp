@@ -19,21 +19,28 @@ int ParamTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ParamTableModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) return {};
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
     const ParamTable::Row& r = m_table->row(index.row());
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case AsListed: return formatInt(r.AsListed);
-        case ParamName: return r.ParamName;
-        case IntParamId: return formatInt(r.IntParamId);
+        case AsListed:
+            return formatInt(r.AsListed);
+        case ParamName:
+            return r.ParamName;
+        case IntParamId:
+            return formatInt(r.IntParamId);
         }
         break;
     case RawRole:
         switch (index.column()) {
-        case AsListed: return r.AsListed;
-        case ParamName: return r.ParamName;
-        case IntParamId: return r.IntParamId;
+        case AsListed:
+            return r.AsListed;
+        case ParamName:
+            return r.ParamName;
+        case IntParamId:
+            return r.IntParamId;
         }
         break;
     case Qt::TextAlignmentRole:
@@ -50,12 +57,14 @@ QVariant ParamTableModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     // The identifier column is titled apart from its field's name.
-    if (section == IntParamId) return QStringLiteral("ParamID");
+    if (section == IntParamId)
+        return QStringLiteral("ParamID");
     return ParamTable::fieldName(field(section));
 }
 
 Qt::ItemFlags ParamTableModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 

@@ -15,8 +15,12 @@ class ParamTableModel final : public QAbstractTableModel {
     Q_DISABLE_COPY_MOVE(ParamTableModel)
 
 public:
-    enum Column { AsListed = ParamTable::AsListed, ParamName = ParamTable::ParamName,
-                  IntParamId = ParamTable::IntParamId, ColumnCount = ParamTable::FieldCount };
+    enum Column {
+        AsListed = ParamTable::AsListed,
+        ParamName = ParamTable::ParamName,
+        IntParamId = ParamTable::IntParamId,
+        ColumnCount = ParamTable::FieldCount
+    };
     static constexpr int RawRole = Qt::UserRole;
 
     explicit ParamTableModel(ParamTable* table, QObject* parent = nullptr);

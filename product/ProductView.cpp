@@ -1,7 +1,7 @@
 #include "ProductView.h"
 
-#include "platform/Call.h"
 #include "NumberFormat.h"
+#include "platform/Call.h"
 #include "ui/WideText.h"
 
 #include <QLabel>
@@ -16,9 +16,10 @@ namespace product {
 
 namespace {
 
-
 // The platform's automation index for a position.
-vk::VariantHolder position(int32_t n) { return vk::VariantHolder::fromInt(n); }
+vk::VariantHolder position(int32_t n) {
+    return vk::VariantHolder::fromInt(n);
+}
 
 vk::ComPtr<talvo::IParameterInfo> parameterInfo(const vk::ComPtr<talvo::IParameters>& params, int32_t n) {
     vk::VariantHolder index = position(n);
@@ -33,30 +34,42 @@ int32_t frequencyOf(int32_t code) {
 
 QString chipText5020(int32_t hybrid) {
     switch (hybrid) {
-    case 1: return QStringLiteral("Foundation GA3216");
-    case 2: return QStringLiteral("Consolidator GA3227");
+    case 1:
+        return QStringLiteral("Foundation GA3216");
+    case 2:
+        return QStringLiteral("Consolidator GA3227");
     }
     return {};
 }
 
 QString chipText5055(int32_t hybrid) {
     switch (hybrid) {
-    case 2: return QStringLiteral("Venture GA3217");
-    case 3: return QStringLiteral("Venture GA3218");
-    case 4: return QStringLiteral("Venture GA3219");
-    case 31: return QStringLiteral("GA3226");
-    case 32: return QStringLiteral("Inspiria GA3284");
-    case 33: return QStringLiteral("Inspiria Ultimate GA3285");
-    case 35: return QStringLiteral("Inspiria Extreme SA3286");
+    case 2:
+        return QStringLiteral("Venture GA3217");
+    case 3:
+        return QStringLiteral("Venture GA3218");
+    case 4:
+        return QStringLiteral("Venture GA3219");
+    case 31:
+        return QStringLiteral("GA3226");
+    case 32:
+        return QStringLiteral("Inspiria GA3284");
+    case 33:
+        return QStringLiteral("Inspiria Ultimate GA3285");
+    case 35:
+        return QStringLiteral("Inspiria Extreme SA3286");
     }
     return {};
 }
 
 QString chipText5005(int32_t hybrid) {
     switch (hybrid) {
-    case 4: return QStringLiteral("Rhythm (");
-    case 6: return QStringLiteral("Rhythm Ultimate SB3230(");
-    case 8: return QStringLiteral("Rhythm Ultimate SB3231(");
+    case 4:
+        return QStringLiteral("Rhythm (");
+    case 6:
+        return QStringLiteral("Rhythm Ultimate SB3230(");
+    case 8:
+        return QStringLiteral("Rhythm Ultimate SB3231(");
     }
     return {};
 }
@@ -70,9 +83,11 @@ void setTextAtStart(QPlainTextEdit* box, const QString& text) {
 
 bool selectProduct(int pos, const vk::ComPtr<talvo::ILibrary>& library, vk::ComPtr<talvo::IProduct>& product,
                    const ProductView& view) {
-    if (pos < 0) return false;
+    if (pos < 0)
+        return false;
     // Possible after a library failed to open: say so rather than ask a missing library.
-    if (!library) throw vk::ComError(vk::E_POINTER_, "No product library is open");
+    if (!library)
+        throw vk::ComError(vk::E_POINTER_, "No product library is open");
     vk::ComPtr<talvo::IProducts> products = vk::call(library, &talvo::ILibrary::Products);
     vk::VariantHolder index = position(pos);
     product = vk::call(products, &talvo::IProducts::Item, index.get());
@@ -110,7 +125,8 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(ints, n);
             const QString name = vk::text::fromWide(vk::call(info, &talvo::IParameterInfo::Name));
             const int32_t id = vk::call(info, &talvo::IParameterInfo::ParamID);
-            if (n > 0) text += QLatin1Char('\n');
+            if (n > 0)
+                text += QLatin1Char('\n');
             text += formatInt(n) + QStringLiteral(", ") + name + QStringLiteral(", ") + formatInt(id);
             rows.push_back({n, name, id});
             pidx.set(id, n); // identifiers outside 0..1024 have no cell
@@ -130,7 +146,8 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr
         for (int32_t n = 0; n < count; ++n) {
             vk::ComPtr<talvo::IParameterInfo> info = parameterInfo(exts, n);
             const QString name = vk::text::fromWide(vk::call(info, &talvo::IParameterInfo::Name));
-            if (n > 0) ext += QLatin1Char('\n');
+            if (n > 0)
+                ext += QLatin1Char('\n');
             ext += formatInt(n) + QLatin1Char(',') + name;
         }
     } catch (...) {
@@ -142,7 +159,8 @@ void fillParameters(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr
 
 void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComPtr<talvo::IProduct>& product,
                       const ProductView& view) {
-    view.tVersion->setText(QStringLiteral("V: ") + vk::text::fromWide(vk::call(library, &talvo::ILibrary::Version)));
+    view.tVersion->setText(QStringLiteral("V: ") +
+                           vk::text::fromWide(vk::call(library, &talvo::ILibrary::Version)));
     vk::ComPtr<talvo::IPlatform> platform = vk::call(product, &talvo::IProduct::Platform);
     const QString name = vk::text::fromWide(vk::call(platform, &talvo::IPlatform::Name));
 
@@ -155,7 +173,8 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComP
         try {
             auto info = product.query<talvo::IHybridInfo5020>();
             hybrid = vk::callUnchecked(info, &talvo::IHybridInfo5020::HybridID);
-            if (QString t = chipText5020(hybrid); !t.isEmpty()) chip = t;
+            if (QString t = chipText5020(hybrid); !t.isEmpty())
+                chip = t;
         } catch (const std::exception&) {
             // A product of the family without hybrid information keeps the family's text.
         }
@@ -165,7 +184,8 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComP
             auto info = product.query<talvo::IHybridInfo>();
             hybrid = vk::callUnchecked(info, &talvo::IHybridInfo::HybridID);
             frequency = frequencyOf(vk::callUnchecked(info, &talvo::IHybridInfo::SampleRateCode));
-            if (QString t = chipText5055(hybrid); !t.isEmpty()) chip = t;
+            if (QString t = chipText5055(hybrid); !t.isEmpty())
+                chip = t;
         } catch (const std::exception&) {
         }
     } else if (name == u"GC5052") {
@@ -188,7 +208,8 @@ void identifyPlatform(const vk::ComPtr<talvo::ILibrary>& library, const vk::ComP
         chip = name + QStringLiteral(" Based");
     }
 
-    if (hybrid != 0) view.lbl_Hybrid->setText(QStringLiteral("HYBRID:  (ID:") + formatInt(hybrid) + QLatin1Char(')'));
+    if (hybrid != 0)
+        view.lbl_Hybrid->setText(QStringLiteral("HYBRID:  (ID:") + formatInt(hybrid) + QLatin1Char(')'));
     view.tHybrid->setText(chip);
     view.tSampFreq->setText(frequency != 0 ? formatInt(frequency) + QStringLiteral(" kHz") : QString());
 

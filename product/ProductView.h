@@ -2,9 +2,9 @@
 // parameters and its platform summary.
 #pragma once
 
-#include "platform/ComPtr.h"
 #include "ParamTable.h"
 #include "Pidx.h"
+#include "platform/ComPtr.h"
 #include "platform/talvo.h"
 
 class QLabel;
@@ -31,8 +31,8 @@ struct ProductView {
 // selected); the rebuild (fillParameters) follows only a true answer. Without a library it raises
 // ComError (E_POINTER_, "No product library is open") and changes nothing. Platform failures
 // propagate as ComError.
-bool selectProduct(int position, const vk::ComPtr<talvo::ILibrary>& library, vk::ComPtr<talvo::IProduct>& product,
-                   const ProductView& view);
+bool selectProduct(int position, const vk::ComPtr<talvo::ILibrary>& library,
+                   vk::ComPtr<talvo::IProduct>& product, const ProductView& view);
 
 // FillParameters: the rebuild for the current product (text, table, index, platform summary,
 // external list). Platform failures propagate as ComError; what was written before them stays.

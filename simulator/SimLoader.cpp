@@ -38,36 +38,52 @@ struct BadFile {
     std::string problem;
 };
 
-[[noreturn]] void bad(const std::string& place, const std::string& problem) { throw BadFile{place, problem}; }
+[[noreturn]] void bad(const std::string& place, const std::string& problem) {
+    throw BadFile{place, problem};
+}
 
-std::string at(const std::string& place, const char* key) { return place.empty() ? key : place + "." + key; }
-std::string at(const std::string& place, size_t i) { return place + "[" + std::to_string(i) + "]"; }
+std::string at(const std::string& place, const char* key) {
+    return place.empty() ? key : place + "." + key;
+}
+std::string at(const std::string& place, size_t i) {
+    return place + "[" + std::to_string(i) + "]";
+}
 
 const char* typeName(const json& v) {
     switch (v.type()) {
-    case json::value_t::object: return "an object";
-    case json::value_t::array: return "an array";
-    case json::value_t::string: return "a text";
-    case json::value_t::boolean: return "true or false";
+    case json::value_t::object:
+        return "an object";
+    case json::value_t::array:
+        return "an array";
+    case json::value_t::string:
+        return "a text";
+    case json::value_t::boolean:
+        return "true or false";
     case json::value_t::number_integer:
-    case json::value_t::number_unsigned: return "an integer";
-    case json::value_t::number_float: return "a real number";
-    case json::value_t::null: return "null";
-    default: return "something else";
+    case json::value_t::number_unsigned:
+        return "an integer";
+    case json::value_t::number_float:
+        return "a real number";
+    case json::value_t::null:
+        return "null";
+    default:
+        return "something else";
     }
 }
 
 void onlyKeys(const json& obj, const std::string& place, std::initializer_list<const char*> allowed) {
     for (auto it = obj.begin(); it != obj.end(); ++it) {
         const std::string& k = it.key();
-        if (k == "comment") continue;
+        if (k == "comment")
+            continue;
         if (std::none_of(allowed.begin(), allowed.end(), [&](const char* a) { return k == a; }))
             bad(at(place, k.c_str()), "unknown key");
     }
 }
 
 const json& object(const json& v, const std::string& place) {
-    if (!v.is_object()) bad(place.empty() ? "(top level)" : place, std::string("must be an object, not ") + typeName(v));
+    if (!v.is_object())
+        bad(place.empty() ? "(top level)" : place, std::string("must be an object, not ") + typeName(v));
     return v;
 }
 
@@ -78,25 +94,31 @@ const json* optional(const json& obj, const char* key) {
 
 const json& required(const json& obj, const std::string& place, const char* key) {
     const json* v = optional(obj, key);
-    if (!v) bad(at(place, key), "missing");
+    if (!v)
+        bad(at(place, key), "missing");
     return *v;
 }
 
 const json& array(const json& v, const std::string& place, size_t max) {
-    if (!v.is_array()) bad(place, std::string("must be an array, not ") + typeName(v));
-    if (v.size() > max) bad(place, "has " + std::to_string(v.size()) + " elements, more than " + std::to_string(max));
+    if (!v.is_array())
+        bad(place, std::string("must be an array, not ") + typeName(v));
+    if (v.size() > max)
+        bad(place, "has " + std::to_string(v.size()) + " elements, more than " + std::to_string(max));
     return v;
 }
 
 std::u16string text(const json& v, const std::string& place) {
-    if (!v.is_string()) bad(place, std::string("must be a text, not ") + typeName(v));
+    if (!v.is_string())
+        bad(place, std::string("must be a text, not ") + typeName(v));
     std::u16string s = vk::fromUtf8(v.get_ref<const std::string&>());
-    if (s.size() > kMaxTextUnits) bad(place, "is longer than " + std::to_string(kMaxTextUnits) + " characters");
+    if (s.size() > kMaxTextUnits)
+        bad(place, "is longer than " + std::to_string(kMaxTextUnits) + " characters");
     return s;
 }
 
 int64_t integer(const json& v, const std::string& place, int64_t lo, int64_t hi) {
-    if (!v.is_number_integer()) bad(place, std::string("must be an integer, not ") + typeName(v));
+    if (!v.is_number_integer())
+        bad(place, std::string("must be an integer, not ") + typeName(v));
     if (v.is_number_unsigned()) {
         const uint64_t u = v.get<uint64_t>();
         if (u > static_cast<uint64_t>(hi))
@@ -104,23 +126,28 @@ int64_t integer(const json& v, const std::string& place, int64_t lo, int64_t hi)
         return static_cast<int64_t>(u);
     }
     const int64_t i = v.get<int64_t>();
-    if (i < lo || i > hi) bad(place, std::to_string(i) + " is outside " + std::to_string(lo) + " to " + std::to_string(hi));
+    if (i < lo || i > hi)
+        bad(place, std::to_string(i) + " is outside " + std::to_string(lo) + " to " + std::to_string(hi));
     return i;
 }
 
 int32_t int32(const json& v, const std::string& place) {
-    return static_cast<int32_t>(integer(v, place, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        integer(v, place, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 double real(const json& v, const std::string& place) {
-    if (!v.is_number()) bad(place, std::string("must be a number, not ") + typeName(v));
+    if (!v.is_number())
+        bad(place, std::string("must be a number, not ") + typeName(v));
     const double d = v.get<double>();
-    if (!std::isfinite(d)) bad(place, "must be a finite number");
+    if (!std::isfinite(d))
+        bad(place, "must be a finite number");
     return d;
 }
 
 bool boolean(const json& v, const std::string& place) {
-    if (!v.is_boolean()) bad(place, std::string("must be true or false, not ") + typeName(v));
+    if (!v.is_boolean())
+        bad(place, std::string("must be true or false, not ") + typeName(v));
     return v.get<bool>();
 }
 
@@ -133,8 +160,8 @@ vk::HResult status(const json& v, const std::string& place) {
             bad(place, "\"" + s + "\" is not a status like \"0x80004005\"");
         return static_cast<vk::HResult>(static_cast<uint32_t>(std::stoul(s.substr(2), nullptr, 16)));
     }
-    return static_cast<vk::HResult>(static_cast<uint32_t>(
-        static_cast<int64_t>(integer(v, place, std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max()))));
+    return static_cast<vk::HResult>(static_cast<uint32_t>(static_cast<int64_t>(
+        integer(v, place, std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max()))));
 }
 
 DetailSpec readDetail(const json& v, const std::string& place) {
@@ -145,19 +172,23 @@ DetailSpec readDetail(const json& v, const std::string& place) {
     d.min = int32(required(v, place, "min"), at(place, "min"));
     d.max = int32(required(v, place, "max"), at(place, "max"));
     d.defaultValue = int32(required(v, place, "default"), at(place, "default"));
-    if (const json* u = optional(v, "units")) d.units = text(*u, at(place, "units"));
-    if (const json* s = optional(v, "scale")) d.scale = real(*s, at(place, "scale"));
-    if (const json* o = optional(v, "offset")) d.offset = real(*o, at(place, "offset"));
+    if (const json* u = optional(v, "units"))
+        d.units = text(*u, at(place, "units"));
+    if (const json* s = optional(v, "scale"))
+        d.scale = real(*s, at(place, "scale"));
+    if (const json* o = optional(v, "offset"))
+        d.offset = real(*o, at(place, "offset"));
     if (const json* t = optional(v, "texts")) {
         const std::string tp = at(place, "texts");
         array(*t, tp, kMaxTexts);
         // A text list longer than the range could never be shown and points at a mistake.
         const int64_t range = static_cast<int64_t>(d.max) - d.min + 1;
         if (static_cast<int64_t>(t->size()) > std::max<int64_t>(range, 0))
-            bad(tp, "has " + std::to_string(t->size()) + " texts for the " + std::to_string(std::max<int64_t>(range, 0)) +
-                        " values from min to max");
+            bad(tp, "has " + std::to_string(t->size()) + " texts for the " +
+                        std::to_string(std::max<int64_t>(range, 0)) + " values from min to max");
         d.texts.reserve(t->size());
-        for (size_t i = 0; i < t->size(); ++i) d.texts.push_back(text((*t)[i], at(tp, i)));
+        for (size_t i = 0; i < t->size(); ++i)
+            d.texts.push_back(text((*t)[i], at(tp, i)));
     }
     return d;
 }
@@ -173,7 +204,8 @@ std::vector<ParameterSpec> readParameters(const json& v, const std::string& plac
         ParameterSpec ps;
         ps.name = text(required(p, pp, "name"), at(pp, "name"));
         ps.paramId = int32(required(p, pp, "paramId"), at(pp, "paramId"));
-        if (const json* d = optional(p, "detail")) ps.detail = readDetail(*d, at(pp, "detail"));
+        if (const json* d = optional(p, "detail"))
+            ps.detail = readDetail(*d, at(pp, "detail"));
         out.push_back(std::move(ps));
     }
     return out;
@@ -181,16 +213,20 @@ std::vector<ParameterSpec> readParameters(const json& v, const std::string& plac
 
 ProductSpec readProduct(const json& p, const std::string& place) {
     object(p, place);
-    onlyKeys(p, place, {"name", "mapName", "platform", "hybrid5020", "hybridId", "sampleRateCode", "limits",
-                        "intParameters", "extParameters"});
+    onlyKeys(p, place,
+             {"name", "mapName", "platform", "hybrid5020", "hybridId", "sampleRateCode", "limits",
+              "intParameters", "extParameters"});
     ProductSpec ps;
     ps.name = text(required(p, place, "name"), at(place, "name"));
     ps.mapName = text(required(p, place, "mapName"), at(place, "mapName"));
     ps.platform = text(required(p, place, "platform"), at(place, "platform"));
-    if (const json* h = optional(p, "hybrid5020")) ps.hybrid5020 = int32(*h, at(place, "hybrid5020"));
-    if (const json* h = optional(p, "hybridId")) ps.hybridId = int32(*h, at(place, "hybridId"));
+    if (const json* h = optional(p, "hybrid5020"))
+        ps.hybrid5020 = int32(*h, at(place, "hybrid5020"));
+    if (const json* h = optional(p, "hybridId"))
+        ps.hybridId = int32(*h, at(place, "hybridId"));
     if (const json* s = optional(p, "sampleRateCode")) {
-        if (!ps.hybridId) bad(at(place, "sampleRateCode"), "given without hybridId");
+        if (!ps.hybridId)
+            bad(at(place, "sampleRateCode"), "given without hybridId");
         ps.sampleRateCode = int32(*s, at(place, "sampleRateCode"));
     }
     if (const json* l = optional(p, "limits")) {
@@ -203,8 +239,10 @@ ProductSpec readProduct(const json& p, const std::string& place) {
         ls.channels = int32(required(*l, lp, "channels"), at(lp, "channels"));
         ps.limits = ls;
     }
-    if (const json* v = optional(p, "intParameters")) ps.intParameters = readParameters(*v, at(place, "intParameters"));
-    if (const json* v = optional(p, "extParameters")) ps.extParameters = readParameters(*v, at(place, "extParameters"));
+    if (const json* v = optional(p, "intParameters"))
+        ps.intParameters = readParameters(*v, at(place, "intParameters"));
+    if (const json* v = optional(p, "extParameters"))
+        ps.extParameters = readParameters(*v, at(place, "extParameters"));
     return ps;
 }
 
@@ -214,13 +252,17 @@ LibrarySpec readLibrary(const json& v, const std::string& place) {
     LibrarySpec l;
     l.name = text(required(v, place, "name"), at(place, "name"));
     l.version = text(required(v, place, "version"), at(place, "version"));
-    l.manufacturerId = static_cast<int16_t>(integer(required(v, place, "manufacturerId"), at(place, "manufacturerId"), -32768, 32767));
-    l.libraryId = static_cast<int16_t>(integer(required(v, place, "libraryId"), at(place, "libraryId"), -32768, 32767));
-    if (const json* pw = optional(v, "password")) l.password = text(*pw, at(place, "password"));
+    l.manufacturerId = static_cast<int16_t>(
+        integer(required(v, place, "manufacturerId"), at(place, "manufacturerId"), -32768, 32767));
+    l.libraryId =
+        static_cast<int16_t>(integer(required(v, place, "libraryId"), at(place, "libraryId"), -32768, 32767));
+    if (const json* pw = optional(v, "password"))
+        l.password = text(*pw, at(place, "password"));
     const std::string pp = at(place, "products");
     const json& products = array(required(v, place, "products"), pp, kMaxProducts);
     l.products.reserve(products.size());
-    for (size_t i = 0; i < products.size(); ++i) l.products.push_back(readProduct(products[i], at(pp, i)));
+    for (size_t i = 0; i < products.size(); ++i)
+        l.products.push_back(readProduct(products[i], at(pp, i)));
     return l;
 }
 
@@ -237,13 +279,17 @@ std::vector<FaultRule> readFaults(const json& v, const std::string& place) {
             bad(at(fp, "op"), "must be a non-empty text such as \"ILibrary.Products\" or \"*\"");
         r.op = op.get<std::string>();
         if (const json* o = optional(f, "object")) {
-            if (!o->is_string()) bad(at(fp, "object"), std::string("must be a text, not ") + typeName(*o));
+            if (!o->is_string())
+                bad(at(fp, "object"), std::string("must be a text, not ") + typeName(*o));
             r.object = o->get<std::string>();
         }
-        if (const json* s = optional(f, "status")) r.status = status(*s, at(fp, "status"));
-        if (const json* d = optional(f, "description")) r.description = text(*d, at(fp, "description"));
+        if (const json* s = optional(f, "status"))
+            r.status = status(*s, at(fp, "status"));
+        if (const json* d = optional(f, "description"))
+            r.description = text(*d, at(fp, "description"));
         if (const json* a = optional(f, "after"))
-            r.after = static_cast<uint64_t>(integer(*a, at(fp, "after"), 0, std::numeric_limits<int64_t>::max()));
+            r.after =
+                static_cast<uint64_t>(integer(*a, at(fp, "after"), 0, std::numeric_limits<int64_t>::max()));
         if (const json* t = optional(f, "times"))
             r.times = integer(*t, at(fp, "times"), -1, std::numeric_limits<int64_t>::max());
         if (const json* s = optional(f, "seq"))
@@ -259,16 +305,23 @@ void checkNesting(const std::string& text) {
     size_t depth = 0, line = 1;
     bool inString = false, escaped = false;
     for (char c : text) {
-        if (c == '\n') ++line;
+        if (c == '\n')
+            ++line;
         if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
             continue;
         }
-        if (c == '"') inString = true;
+        if (c == '"')
+            inString = true;
         else if (c == '[' || c == '{') {
-            if (++depth > kMaxDepth) bad("line " + std::to_string(line), "nested deeper than " + std::to_string(kMaxDepth) + " levels");
+            if (++depth > kMaxDepth)
+                bad("line " + std::to_string(line),
+                    "nested deeper than " + std::to_string(kMaxDepth) + " levels");
         } else if ((c == ']' || c == '}') && depth > 0) {
             --depth;
         }
@@ -300,9 +353,11 @@ json parseJson(const std::string& text) {
         const std::string what = printable(e.what());
         const size_t lineAt = what.find("at line ");
         const size_t colon = lineAt == std::string::npos ? std::string::npos : what.find(": ", lineAt);
-        if (colon != std::string::npos) bad(what.substr(lineAt + 3, colon - lineAt - 3), "not valid JSON: " + what.substr(colon + 2));
+        if (colon != std::string::npos)
+            bad(what.substr(lineAt + 3, colon - lineAt - 3), "not valid JSON: " + what.substr(colon + 2));
         const size_t close = what.find("] ");
-        bad("byte " + std::to_string(e.byte), "not valid JSON: " + (close == std::string::npos ? what : what.substr(close + 2)));
+        bad("byte " + std::to_string(e.byte),
+            "not valid JSON: " + (close == std::string::npos ? what : what.substr(close + 2)));
     } catch (const json::exception& e) {
         // Numbers beyond the range of a double end the parse without a position.
         const std::string what = printable(e.what());
@@ -328,13 +383,20 @@ LoadResult parseLibraryText(const std::string& text, const std::string& fileName
         const json* lib = optional(doc, "library");
         const json* openError = optional(doc, "openError");
         const json* nullLibrary = optional(doc, "nullLibrary");
-        if (nullLibrary) entry.nullLibrary = boolean(*nullLibrary, "nullLibrary");
+        if (nullLibrary)
+            entry.nullLibrary = boolean(*nullLibrary, "nullLibrary");
         const int ways = (lib ? 1 : 0) + (openError ? 1 : 0) + (entry.nullLibrary ? 1 : 0);
-        if (ways == 0) bad("library", "missing (or give \"openError\" for a library that cannot be opened)");
-        if (ways > 1) bad(lib ? "library" : "openError", "only one of \"library\", \"openError\" and \"nullLibrary\" may be given");
-        if (lib) entry.library = readLibrary(*lib, "library");
-        if (openError) entry.openError = sim::text(*openError, "openError");
-        if (const json* f = optional(doc, "faults")) result.faults = readFaults(*f, "faults");
+        if (ways == 0)
+            bad("library", "missing (or give \"openError\" for a library that cannot be opened)");
+        if (ways > 1)
+            bad(lib ? "library" : "openError",
+                "only one of \"library\", \"openError\" and \"nullLibrary\" may be given");
+        if (lib)
+            entry.library = readLibrary(*lib, "library");
+        if (openError)
+            entry.openError = sim::text(*openError, "openError");
+        if (const json* f = optional(doc, "faults"))
+            result.faults = readFaults(*f, "faults");
         result.entry = std::move(entry);
     } catch (const BadFile& b) {
         result = LoadResult{};
@@ -363,7 +425,9 @@ LoadResult loadLibraryFile(const std::string& path) {
         const auto size = fs::file_size(path, ec);
         if (ec || size > kMaxFileBytes) {
             LoadResult r;
-            r.error = name + ": file: " + (ec ? "cannot be read (" + ec.message() + ")" : "is larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB");
+            r.error = name + ": file: " +
+                      (ec ? "cannot be read (" + ec.message() + ")"
+                          : "is larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB");
             return r;
         }
         std::ifstream in(path, std::ios::binary);
@@ -389,14 +453,17 @@ CatalogSpec loadCatalogFolder(const std::string& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code fileEc;
-        if (it->path().extension() == ".json" && it->is_regular_file(fileEc)) files.push_back(it->path());
+        if (it->path().extension() == ".json" && it->is_regular_file(fileEc))
+            files.push_back(it->path());
     }
-    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    std::sort(files.begin(), files.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
     for (const fs::path& file : files) {
         LoadResult r = loadLibraryFile(file.string());
         if (r.entry) {
             catalog.entries.push_back(std::move(*r.entry));
-            for (FaultRule& f : r.faults) catalog.faults.push_back(std::move(f));
+            for (FaultRule& f : r.faults)
+                catalog.faults.push_back(std::move(f));
         } else {
             EntrySpec broken;
             broken.name = vk::fromUtf8(file.stem().string());
@@ -408,6 +475,8 @@ CatalogSpec loadCatalogFolder(const std::string& folder) {
     return catalog;
 }
 
-CatalogSpec demoCatalogSpec() { return loadCatalogFolder(SIM_DEMO_FOLDER); }
+CatalogSpec demoCatalogSpec() {
+    return loadCatalogFolder(SIM_DEMO_FOLDER);
+}
 
 } // namespace sim

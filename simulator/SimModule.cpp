@@ -37,11 +37,12 @@ vk::HResult platformForRegistration(std::shared_ptr<sim::Platform>& out) {
                     "The simulated Talvo platform's registration " + reg + " names no LibraryFolder");
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
-        return fail(vk::CO_E_SERVER_EXEC_FAILURE_,
-                    "The simulated Talvo platform's library folder " + folder + " (LibraryFolder of " + reg + ") does not exist");
+        return fail(vk::CO_E_SERVER_EXEC_FAILURE_, "The simulated Talvo platform's library folder " + folder +
+                                                       " (LibraryFolder of " + reg + ") does not exist");
     ModuleState& s = state();
     auto& platform = s.byFolder[folder];
-    if (!platform) platform = sim::Platform::create(sim::loadCatalogFolder(folder));
+    if (!platform)
+        platform = sim::Platform::create(sim::loadCatalogFolder(folder));
     s.current = platform;
     out = platform;
     return vk::S_OK_;
@@ -50,10 +51,12 @@ vk::HResult platformForRegistration(std::shared_ptr<sim::Platform>& out) {
 class Factory final : public vk::IClassFactory {
 public:
     vk::HResult VK_CALL QueryInterface(const vk::Guid& iid, void** out) override {
-        if (!out) return vk::E_POINTER_;
+        if (!out)
+            return vk::E_POINTER_;
         *out = nullptr;
         if (iid != vk::Iid<vk::IUnknown>::value && iid != vk::Iid<vk::IClassFactory>::value)
-            return fail(vk::E_NOINTERFACE_, "The simulated platform's class factory offers IClassFactory only");
+            return fail(vk::E_NOINTERFACE_,
+                        "The simulated platform's class factory offers IClassFactory only");
         *out = static_cast<vk::IClassFactory*>(this);
         return vk::S_OK_;
     }
@@ -62,23 +65,29 @@ public:
     uint32_t VK_CALL Release() override { return 1; }
 
     vk::HResult VK_CALL CreateInstance(vk::IUnknown* outer, const vk::Guid& iid, void** out) override {
-        if (!out) return fail(vk::E_POINTER_, "IClassFactory.CreateInstance: no place for the result was given");
+        if (!out)
+            return fail(vk::E_POINTER_, "IClassFactory.CreateInstance: no place for the result was given");
         *out = nullptr;
-        if (outer) return fail(vk::CLASS_E_NOAGGREGATION_, "The simulated Talvo platform cannot be aggregated");
+        if (outer)
+            return fail(vk::CLASS_E_NOAGGREGATION_, "The simulated Talvo platform cannot be aggregated");
         try {
             std::shared_ptr<sim::Platform> platform;
-            if (vk::HResult h = platformForRegistration(platform); vk::failed(h)) return h;
+            if (vk::HResult h = platformForRegistration(platform); vk::failed(h))
+                return h;
             vk::ComPtr<talvo::ICore> core = platform->newCore();
             return core->QueryInterface(iid, out);
         } catch (const std::bad_alloc&) {
             return fail(vk::E_OUTOFMEMORY_, "Out of memory while starting the simulated Talvo platform");
         } catch (const std::exception& e) {
-            return fail(vk::E_UNEXPECTED_, std::string("The simulated Talvo platform failed to start: ") + e.what());
+            return fail(vk::E_UNEXPECTED_,
+                        std::string("The simulated Talvo platform failed to start: ") + e.what());
         }
     }
     vk::HResult VK_CALL LockServer(int32_t lock) override {
-        if (lock) ++g_locks;
-        else if (g_locks > 0) --g_locks;
+        if (lock)
+            ++g_locks;
+        else if (g_locks > 0)
+            --g_locks;
         return vk::S_OK_;
     }
 
@@ -88,8 +97,12 @@ public:
 
 Factory g_factory;
 
-std::shared_ptr<sim::Platform> currentPlatform() { return state().current; }
-int64_t liveObjects() { return sim::Platform::liveObjects(); }
+std::shared_ptr<sim::Platform> currentPlatform() {
+    return state().current;
+}
+int64_t liveObjects() {
+    return sim::Platform::liveObjects();
+}
 
 const bool g_hooked = [] {
     sim::detail::g_ownModulePlatform = &currentPlatform;
@@ -99,11 +112,14 @@ const bool g_hooked = [] {
 
 } // namespace
 
-TALVOSIM_EXPORT vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid, const vk::Guid& iid, void** out) {
-    if (!out) return vk::E_POINTER_;
+TALVOSIM_EXPORT vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid, const vk::Guid& iid,
+                                                      void** out) {
+    if (!out)
+        return vk::E_POINTER_;
     *out = nullptr;
     if (clsid != talvo::CLSID_Core2)
-        return fail(vk::CLASS_E_CLASSNOTAVAILABLE_, "The simulated Talvo platform module serves Core2 only, not " + vk::toString(clsid));
+        return fail(vk::CLASS_E_CLASSNOTAVAILABLE_,
+                    "The simulated Talvo platform module serves Core2 only, not " + vk::toString(clsid));
     return g_factory.QueryInterface(iid, out);
 }
 
@@ -115,7 +131,10 @@ TALVOSIM_EXPORT vk::HResult VK_CALL DllCanUnloadNow() {
 
 // For tests in other images: see sim::modulePlatform().
 TALVOSIM_EXPORT void talvosimModulePlatform(std::shared_ptr<sim::Platform>* out) {
-    if (out) *out = currentPlatform();
+    if (out)
+        *out = currentPlatform();
 }
 
-TALVOSIM_EXPORT int64_t talvosimLiveObjects() { return liveObjects(); }
+TALVOSIM_EXPORT int64_t talvosimLiveObjects() {
+    return liveObjects();
+}

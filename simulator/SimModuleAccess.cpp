@@ -12,17 +12,20 @@ namespace {
 // The module as already loaded by the runtime; null when it is not loaded.
 void* loadedModule() {
     const std::string path = vk::registrationValue(talvo::CLSID_Core2, "InprocServer", true);
-    if (path.empty()) return nullptr;
+    if (path.empty())
+        return nullptr;
     return dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
 }
 
 } // namespace
 
 std::shared_ptr<Platform> modulePlatform() {
-    if (detail::g_ownModulePlatform) return detail::g_ownModulePlatform();
+    if (detail::g_ownModulePlatform)
+        return detail::g_ownModulePlatform();
     std::shared_ptr<Platform> result;
     if (void* module = loadedModule()) {
-        if (auto fn = reinterpret_cast<void (*)(std::shared_ptr<Platform>*)>(dlsym(module, "talvosimModulePlatform")))
+        if (auto fn = reinterpret_cast<void (*)(std::shared_ptr<Platform>*)>(
+                dlsym(module, "talvosimModulePlatform")))
             fn(&result);
         dlclose(module);
     }
@@ -30,10 +33,12 @@ std::shared_ptr<Platform> modulePlatform() {
 }
 
 int64_t moduleLiveObjects() {
-    if (detail::g_ownModuleLiveObjects) return detail::g_ownModuleLiveObjects();
+    if (detail::g_ownModuleLiveObjects)
+        return detail::g_ownModuleLiveObjects();
     int64_t result = -1;
     if (void* module = loadedModule()) {
-        if (auto fn = reinterpret_cast<int64_t (*)()>(dlsym(module, "talvosimLiveObjects"))) result = fn();
+        if (auto fn = reinterpret_cast<int64_t (*)()>(dlsym(module, "talvosimLiveObjects")))
+            result = fn();
         dlclose(module);
     }
     return result;

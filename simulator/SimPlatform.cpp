@@ -7,8 +7,8 @@
 
 #include <atomic>
 #include <limits>
-#include <type_traits>
 #include <stdexcept>
+#include <type_traits>
 
 namespace sim {
 
@@ -18,8 +18,9 @@ std::atomic<int64_t> g_liveObjects{0};
 
 std::string interfaceName(const vk::Guid& iid) {
     using namespace talvo;
-#define SIM_NAME(I) \
-    if (iid == vk::Iid<I>::value) return #I
+#define SIM_NAME(I)                                                                                          \
+    if (iid == vk::Iid<I>::value)                                                                            \
+    return #I
     SIM_NAME(ICore);
     SIM_NAME(ICatalog);
     SIM_NAME(ICatalogEntry);
@@ -40,15 +41,22 @@ std::string interfaceName(const vk::Guid& iid) {
     return {};
 }
 
-std::u16string u16(const std::string& s) { return vk::fromUtf8(s); }
+std::u16string u16(const std::string& s) {
+    return vk::fromUtf8(s);
+}
 
 std::string variantText(const vk::Variant* v) {
-    if (!v) return {};
+    if (!v)
+        return {};
     switch (v->vt) {
-    case vk::VT_I4_: return std::to_string(v->lVal);
-    case vk::VT_BSTR_: return "\"" + vk::toUtf8(vk::bstrView(v->bstrVal)) + "\"";
-    case vk::VT_EMPTY_: return "(empty)";
-    default: return "(variant type " + std::to_string(v->vt) + ")";
+    case vk::VT_I4_:
+        return std::to_string(v->lVal);
+    case vk::VT_BSTR_:
+        return "\"" + vk::toUtf8(vk::bstrView(v->bstrVal)) + "\"";
+    case vk::VT_EMPTY_:
+        return "(empty)";
+    default:
+        return "(variant type " + std::to_string(v->vt) + ")";
     }
 }
 
@@ -83,26 +91,34 @@ struct Platform::Impl {
         std::optional<vk::HResult> result;
         for (FaultState& f : faults) {
             const FaultRule& r = f.rule;
-            if (!r.op.empty() && r.op != "*" && r.op != call.op) continue;
-            if (!r.object.empty() && r.object != call.object) continue;
+            if (!r.op.empty() && r.op != "*" && r.op != call.op)
+                continue;
+            if (!r.object.empty() && r.object != call.object)
+                continue;
             if (r.seq != 0) {
-                if (r.seq != call.seq) continue;
+                if (r.seq != call.seq)
+                    continue;
             } else if (f.matched++ < r.after) {
                 continue;
             }
-            if (r.times >= 0 && f.fired >= r.times) continue;
+            if (r.times >= 0 && f.fired >= r.times)
+                continue;
             ++f.fired;
             call.failed = true;
-            if (!r.description.empty()) vk::setErrorInfo(r.description);
+            if (!r.description.empty())
+                vk::setErrorInfo(r.description);
             result = r.status;
             injectedValue = r.value;
             break;
         }
-        if (logging) calls.push_back(std::move(call));
+        if (logging)
+            calls.push_back(std::move(call));
         return result;
     }
 
-    const EntrySpec* entry(size_t e) const { return e < content.entries.size() ? &content.entries[e] : nullptr; }
+    const EntrySpec* entry(size_t e) const {
+        return e < content.entries.size() ? &content.entries[e] : nullptr;
+    }
     const LibrarySpec* library(size_t e) const {
         const EntrySpec* en = entry(e);
         return en && en->library ? &*en->library : nullptr;
@@ -151,10 +167,13 @@ protected:
     // pointer, then run the body. A fault with a success status returns before the body, so the
     // caller gets S_OK with an empty result.
     template <class T, class Body> HResult op(const char* name, std::string argument, T* out, Body&& body) {
-        if (out) *out = T{};
+        if (out)
+            *out = T{};
         const std::string full = std::string(m_iface) + "." + name;
-        if (auto faulted = impl().enter(full, std::move(argument), m_name)) return injected(*faulted, out);
-        if (!out) return fail(vk::E_POINTER_, full + ": no place for the result was given");
+        if (auto faulted = impl().enter(full, std::move(argument), m_name))
+            return injected(*faulted, out);
+        if (!out)
+            return fail(vk::E_POINTER_, full + ": no place for the result was given");
         return body();
     }
     // A fault that fired: its status, and with a success status the number it hands out, if any.
@@ -162,8 +181,10 @@ protected:
         if constexpr (std::is_arithmetic_v<T>) {
             const std::optional<double>& v = impl().injectedValue;
             if (out && v && !vk::failed(status)) {
-                if constexpr (std::is_floating_point_v<T>) *out = static_cast<T>(*v);
-                else if (*v >= double(std::numeric_limits<T>::min()) && *v <= double(std::numeric_limits<T>::max()))
+                if constexpr (std::is_floating_point_v<T>)
+                    *out = static_cast<T>(*v);
+                else if (*v >= double(std::numeric_limits<T>::min()) &&
+                         *v <= double(std::numeric_limits<T>::max()))
                     *out = static_cast<T>(*v);
             }
         }
@@ -171,17 +192,20 @@ protected:
     }
     template <class Body> HResult opNoResult(const char* name, std::string argument, Body&& body) {
         const std::string full = std::string(m_iface) + "." + name;
-        if (auto faulted = impl().enter(full, std::move(argument), m_name)) return *faulted;
+        if (auto faulted = impl().enter(full, std::move(argument), m_name))
+            return *faulted;
         return body();
     }
     HResult reserved(int place) {
         const std::string full = std::string(m_iface) + ".reserved" + std::to_string(place);
-        if (auto faulted = impl().enter(full, {}, m_name)) return *faulted;
+        if (auto faulted = impl().enter(full, {}, m_name))
+            return *faulted;
         return fail(vk::E_NOTIMPL_, std::string(m_iface) + ": operation #" + std::to_string(place) +
                                         " is not implemented by the simulated platform");
     }
     HResult dispatchPlace(const char* name) {
-        return fail(vk::E_NOTIMPL_, std::string(m_iface) + "." + name + " is not implemented by the simulated platform");
+        return fail(vk::E_NOTIMPL_,
+                    std::string(m_iface) + "." + name + " is not implemented by the simulated platform");
     }
     HResult gone(const char* what) {
         return fail(vk::E_UNEXPECTED_, std::string(m_iface) + ": the " + what + " \"" + m_name +
@@ -189,17 +213,21 @@ protected:
     }
     static HResult text(std::u16string_view s, vk::Bstr* out) {
         *out = vk::bstrAlloc(s);
-        if (!*out && !s.empty()) return fail(vk::E_OUTOFMEMORY_, "out of memory for a text");
+        if (!*out && !s.empty())
+            return fail(vk::E_OUTOFMEMORY_, "out of memory for a text");
         return S_OK_;
     }
 
     // The query frame: asks of the platform's interfaces are logged and can be made to fail.
     template <class Find> HResult queryWith(const vk::Guid& iid, void** out, Find&& find) {
-        if (!out) return fail(vk::E_POINTER_, std::string(m_iface) + ".QueryInterface: no place for the result was given");
+        if (!out)
+            return fail(vk::E_POINTER_,
+                        std::string(m_iface) + ".QueryInterface: no place for the result was given");
         *out = nullptr;
         const std::string name = interfaceName(iid);
         if (!name.empty()) {
-            if (auto faulted = impl().enter(std::string(m_iface) + ".QueryInterface(" + name + ")", {}, m_name))
+            if (auto faulted =
+                    impl().enter(std::string(m_iface) + ".QueryInterface(" + name + ")", {}, m_name))
                 return *faulted;
         }
         vk::IUnknown* found = find(iid);
@@ -217,39 +245,54 @@ protected:
     std::atomic<uint32_t> m_refs{1};
 };
 
-template <class I> bool is(const vk::Guid& iid) { return iid == vk::Iid<I>::value; }
+template <class I> bool is(const vk::Guid& iid) {
+    return iid == vk::Iid<I>::value;
+}
 
 // IUnknown and IDispatch of a class whose first interface is PRIMARY; FIND maps an identifier to
 // one of its interfaces (or null).
-#define SIM_OBJECT(PRIMARY)                                                                                   \
-    uint32_t VK_CALL AddRef() override { return ++m_refs; }                                                  \
+#define SIM_OBJECT(PRIMARY)                                                                                  \
+    uint32_t VK_CALL AddRef() override {                                                                     \
+        return ++m_refs;                                                                                     \
+    }                                                                                                        \
     uint32_t VK_CALL Release() override {                                                                    \
         const uint32_t r = --m_refs;                                                                         \
-        if (r == 0) delete this;                                                                             \
+        if (r == 0)                                                                                          \
+            delete this;                                                                                     \
         return r;                                                                                            \
     }                                                                                                        \
-    HResult VK_CALL QueryInterface(const vk::Guid& iid, void** out) override {                                \
+    HResult VK_CALL QueryInterface(const vk::Guid& iid, void** out) override {                               \
         return queryWith(iid, out, [this](const vk::Guid& i) { return find(i); });                           \
     }                                                                                                        \
-    HResult VK_CALL GetTypeInfoCount(uint32_t*) override { return dispatchPlace("GetTypeInfoCount"); }       \
-    HResult VK_CALL GetTypeInfo(uint32_t, uint32_t, void**) override { return dispatchPlace("GetTypeInfo"); } \
-    HResult VK_CALL GetIDsOfNames(const vk::Guid&, char16_t**, uint32_t, uint32_t, int32_t*) override {       \
+    HResult VK_CALL GetTypeInfoCount(uint32_t*) override {                                                   \
+        return dispatchPlace("GetTypeInfoCount");                                                            \
+    }                                                                                                        \
+    HResult VK_CALL GetTypeInfo(uint32_t, uint32_t, void**) override {                                       \
+        return dispatchPlace("GetTypeInfo");                                                                 \
+    }                                                                                                        \
+    HResult VK_CALL GetIDsOfNames(const vk::Guid&, char16_t**, uint32_t, uint32_t, int32_t*) override {      \
         return dispatchPlace("GetIDsOfNames");                                                               \
     }                                                                                                        \
-    HResult VK_CALL Invoke(int32_t, const vk::Guid&, uint32_t, uint16_t, void*, vk::Variant*, void*, uint32_t*) \
-        override {                                                                                           \
+    HResult VK_CALL Invoke(int32_t, const vk::Guid&, uint32_t, uint16_t, void*, vk::Variant*, void*,         \
+                           uint32_t*) override {                                                             \
         return dispatchPlace("Invoke");                                                                      \
     }                                                                                                        \
-    vk::IUnknown* primary() { return static_cast<PRIMARY*>(this); }
+    vk::IUnknown* primary() {                                                                                \
+        return static_cast<PRIMARY*>(this);                                                                  \
+    }
 
-#define SIM_RESERVED(n) \
-    HResult VK_CALL reserved##n() override { return reserved(n); }
+#define SIM_RESERVED(n)                                                                                      \
+    HResult VK_CALL reserved##n() override {                                                                 \
+        return reserved(n);                                                                                  \
+    }
 
 // An index given as a variant: a position inside 0..count-1.
 HResult position(const char* op, const vk::Variant* index, int64_t count, size_t& out) {
-    if (!index) return fail(vk::E_POINTER_, std::string(op) + ": no index was given");
+    if (!index)
+        return fail(vk::E_POINTER_, std::string(op) + ": no index was given");
     if (index->vt != vk::VT_I4_)
-        return fail(vk::DISP_E_TYPEMISMATCH_, std::string(op) + ": the index must be a 32-bit integer position, not " +
+        return fail(vk::DISP_E_TYPEMISMATCH_, std::string(op) +
+                                                  ": the index must be a 32-bit integer position, not " +
                                                   variantText(index));
     if (index->lVal < 0 || index->lVal >= count)
         return fail(vk::DISP_E_BADINDEX_, std::string(op) + ": position " + std::to_string(index->lVal) +
@@ -266,11 +309,14 @@ public:
     ValueScale(std::shared_ptr<Platform> p, std::string name, size_t e, size_t pr, bool ext, size_t k)
         : Base(std::move(p), std::move(name), "IValueScale"), m_e(e), m_p(pr), m_ext(ext), m_k(k) {}
     SIM_OBJECT(talvo::IValueScale)
-    SIM_RESERVED(1) SIM_RESERVED(2) SIM_RESERVED(3)
+    SIM_RESERVED(1)
+    SIM_RESERVED(2)
+    SIM_RESERVED(3)
     HResult VK_CALL ToReal(int32_t raw, double* result) override {
         return op("ToReal", std::to_string(raw), result, [&] {
             const ParameterSpec* ps = impl().parameter(m_e, m_p, m_ext, m_k);
-            if (!ps || !ps->detail) return gone("parameter");
+            if (!ps || !ps->detail)
+                return gone("parameter");
             *result = ps->detail->offset + ps->detail->scale * static_cast<double>(raw);
             return S_OK_;
         });
@@ -278,7 +324,8 @@ public:
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IValueScale>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IValueScale>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e, m_p;
@@ -291,21 +338,26 @@ public:
     ValueTexts(std::shared_ptr<Platform> p, std::string name, size_t e, size_t pr, bool ext, size_t k)
         : Base(std::move(p), std::move(name), "IValueTexts"), m_e(e), m_p(pr), m_ext(ext), m_k(k) {}
     SIM_OBJECT(talvo::IValueTexts)
-    SIM_RESERVED(1) SIM_RESERVED(2) SIM_RESERVED(3)
+    SIM_RESERVED(1)
+    SIM_RESERVED(2)
+    SIM_RESERVED(3)
     HResult VK_CALL Text(int32_t value, vk::Bstr* result) override {
         return op("Text", std::to_string(value), result, [&] {
             const ParameterSpec* ps = impl().parameter(m_e, m_p, m_ext, m_k);
-            if (!ps || !ps->detail) return gone("parameter");
+            if (!ps || !ps->detail)
+                return gone("parameter");
             const DetailSpec& d = *ps->detail;
             const int64_t at = static_cast<int64_t>(value) - d.min;
-            if (at >= 0 && at < static_cast<int64_t>(d.texts.size())) return text(d.texts[static_cast<size_t>(at)], result);
+            if (at >= 0 && at < static_cast<int64_t>(d.texts.size()))
+                return text(d.texts[static_cast<size_t>(at)], result);
             return text(u16(std::to_string(value)), result);
         });
     }
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IValueTexts>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IValueTexts>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e, m_p;
@@ -321,30 +373,58 @@ public:
     Parameter(std::shared_ptr<Platform> p, std::string name, size_t e, size_t pr, bool ext, size_t k)
         : Base(std::move(p), std::move(name), "IParameter"), m_e(e), m_p(pr), m_ext(ext), m_k(k) {}
     SIM_OBJECT(talvo::IParameter)
-    SIM_RESERVED(1) SIM_RESERVED(2) SIM_RESERVED(3) SIM_RESERVED(4) SIM_RESERVED(5) SIM_RESERVED(6)
-    SIM_RESERVED(7) SIM_RESERVED(8) SIM_RESERVED(9) SIM_RESERVED(10) SIM_RESERVED(11) SIM_RESERVED(12)
-    SIM_RESERVED(13) SIM_RESERVED(14) SIM_RESERVED(15) SIM_RESERVED(16)
+    SIM_RESERVED(1)
+    SIM_RESERVED(2)
+    SIM_RESERVED(3)
+    SIM_RESERVED(4)
+    SIM_RESERVED(5)
+    SIM_RESERVED(6)
+    SIM_RESERVED(7)
+    SIM_RESERVED(8)
+    SIM_RESERVED(9)
+    SIM_RESERVED(10)
+    SIM_RESERVED(11)
+    SIM_RESERVED(12)
+    SIM_RESERVED(13)
+    SIM_RESERVED(14)
+    SIM_RESERVED(15)
+    SIM_RESERVED(16)
 
     // IParameterInfo
     HResult VK_CALL Name(vk::Bstr* result) override {
         return info("Name", result, [&](const ParameterSpec& ps) { return text(ps.name, result); });
     }
     HResult VK_CALL ParamID(int32_t* result) override {
-        return info("ParamID", result, [&](const ParameterSpec& ps) { *result = ps.paramId; return S_OK_; });
+        return info("ParamID", result, [&](const ParameterSpec& ps) {
+            *result = ps.paramId;
+            return S_OK_;
+        });
     }
 
     // IParameterDetail
     HResult VK_CALL Kind(int32_t* result) override {
-        return detail("Kind", result, [&](const DetailSpec& d) { *result = d.kind; return S_OK_; });
+        return detail("Kind", result, [&](const DetailSpec& d) {
+            *result = d.kind;
+            return S_OK_;
+        });
     }
     HResult VK_CALL Default(int32_t* result) override {
-        return detail("Default", result, [&](const DetailSpec& d) { *result = d.defaultValue; return S_OK_; });
+        return detail("Default", result, [&](const DetailSpec& d) {
+            *result = d.defaultValue;
+            return S_OK_;
+        });
     }
     HResult VK_CALL Min(int32_t* result) override {
-        return detail("Min", result, [&](const DetailSpec& d) { *result = d.min; return S_OK_; });
+        return detail("Min", result, [&](const DetailSpec& d) {
+            *result = d.min;
+            return S_OK_;
+        });
     }
     HResult VK_CALL Max(int32_t* result) override {
-        return detail("Max", result, [&](const DetailSpec& d) { *result = d.max; return S_OK_; });
+        return detail("Max", result, [&](const DetailSpec& d) {
+            *result = d.max;
+            return S_OK_;
+        });
     }
     HResult VK_CALL Units(vk::Bstr* result) override {
         return detail("Units", result, [&](const DetailSpec& d) { return text(d.units, result); });
@@ -364,29 +444,40 @@ public:
 
 private:
     template <class T, class Body> HResult info(const char* name, T* out, Body&& body) {
-        if (out) *out = T{};
+        if (out)
+            *out = T{};
         const std::string full = std::string("IParameterInfo.") + name;
-        if (auto faulted = impl().enter(full, {}, m_name)) return *faulted;
-        if (!out) return fail(vk::E_POINTER_, full + ": no place for the result was given");
+        if (auto faulted = impl().enter(full, {}, m_name))
+            return *faulted;
+        if (!out)
+            return fail(vk::E_POINTER_, full + ": no place for the result was given");
         const ParameterSpec* ps = impl().parameter(m_e, m_p, m_ext, m_k);
-        if (!ps) return gone("parameter");
+        if (!ps)
+            return gone("parameter");
         return body(*ps);
     }
     template <class T, class Body> HResult detail(const char* name, T* out, Body&& body) {
-        if (out) *out = T{};
+        if (out)
+            *out = T{};
         const std::string full = std::string("IParameterDetail.") + name;
-        if (auto faulted = impl().enter(full, {}, m_name)) return *faulted;
-        if (!out) return fail(vk::E_POINTER_, full + ": no place for the result was given");
+        if (auto faulted = impl().enter(full, {}, m_name))
+            return *faulted;
+        if (!out)
+            return fail(vk::E_POINTER_, full + ": no place for the result was given");
         const ParameterSpec* ps = impl().parameter(m_e, m_p, m_ext, m_k);
-        if (!ps || !ps->detail) return gone("parameter");
+        if (!ps || !ps->detail)
+            return gone("parameter");
         return body(*ps->detail);
     }
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IParameter>(iid)) return primary();
-        if (is<talvo::IParameterInfo>(iid)) return static_cast<talvo::IParameterInfo*>(this);
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IParameter>(iid))
+            return primary();
+        if (is<talvo::IParameterInfo>(iid))
+            return static_cast<talvo::IParameterInfo*>(this);
         if (is<talvo::IParameterDetail>(iid)) {
             const ParameterSpec* ps = impl().parameter(m_e, m_p, m_ext, m_k);
-            if (ps && ps->detail) return static_cast<talvo::IParameterDetail*>(this);
+            if (ps && ps->detail)
+                return static_cast<talvo::IParameterDetail*>(this);
         }
         return nullptr;
     }
@@ -403,7 +494,8 @@ public:
     HResult VK_CALL Count(int32_t* result) override {
         return op("Count", {}, result, [&] {
             const auto* list = impl().parameters(m_e, m_p, m_ext);
-            if (!list) return gone("product");
+            if (!list)
+                return gone("product");
             *result = static_cast<int32_t>(list->size());
             return S_OK_;
         });
@@ -411,9 +503,11 @@ public:
     HResult VK_CALL Item(vk::Variant* index, talvo::IParameter** result) override {
         return op("Item", variantText(index), result, [&] {
             const auto* list = impl().parameters(m_e, m_p, m_ext);
-            if (!list) return gone("product");
+            if (!list)
+                return gone("product");
             size_t k = 0;
-            if (HResult h = position("IParameters.Item", index, static_cast<int64_t>(list->size()), k); vk::failed(h))
+            if (HResult h = position("IParameters.Item", index, static_cast<int64_t>(list->size()), k);
+                vk::failed(h))
                 return h;
             *result = new Parameter(m_platform, vk::toUtf8((*list)[k].name), m_e, m_p, m_ext, k);
             return S_OK_;
@@ -422,7 +516,8 @@ public:
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IParameters>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IParameters>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e, m_p;
@@ -437,14 +532,16 @@ public:
     HResult VK_CALL Name(vk::Bstr* result) override {
         return op("Name", {}, result, [&] {
             const ProductSpec* ps = impl().product(m_e, m_p);
-            if (!ps) return gone("product");
+            if (!ps)
+                return gone("product");
             return text(ps->platform, result);
         });
     }
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IPlatform>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IPlatform>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e, m_p;
@@ -469,16 +566,37 @@ public:
     Product(std::shared_ptr<sim::Platform> p, std::string name, size_t e, size_t pr)
         : Base(std::move(p), std::move(name), "IProduct"), m_e(e), m_p(pr) {}
     SIM_OBJECT(talvo::IProduct)
-    SIM_RESERVED(1) SIM_RESERVED(2) SIM_RESERVED(3) SIM_RESERVED(4) SIM_RESERVED(5) SIM_RESERVED(6)
-    SIM_RESERVED(7) SIM_RESERVED(8) SIM_RESERVED(9) SIM_RESERVED(10) SIM_RESERVED(11) SIM_RESERVED(12)
-    SIM_RESERVED(13) SIM_RESERVED(14) SIM_RESERVED(15) SIM_RESERVED(16) SIM_RESERVED(17) SIM_RESERVED(18)
-    SIM_RESERVED(19) SIM_RESERVED(20) SIM_RESERVED(21) SIM_RESERVED(22) SIM_RESERVED(23) SIM_RESERVED(24)
+    SIM_RESERVED(1)
+    SIM_RESERVED(2)
+    SIM_RESERVED(3)
+    SIM_RESERVED(4)
+    SIM_RESERVED(5)
+    SIM_RESERVED(6)
+    SIM_RESERVED(7)
+    SIM_RESERVED(8)
+    SIM_RESERVED(9)
+    SIM_RESERVED(10)
+    SIM_RESERVED(11)
+    SIM_RESERVED(12)
+    SIM_RESERVED(13)
+    SIM_RESERVED(14)
+    SIM_RESERVED(15)
+    SIM_RESERVED(16)
+    SIM_RESERVED(17)
+    SIM_RESERVED(18)
+    SIM_RESERVED(19)
+    SIM_RESERVED(20)
+    SIM_RESERVED(21)
+    SIM_RESERVED(22)
+    SIM_RESERVED(23)
+    SIM_RESERVED(24)
 
     HResult VK_CALL Name(vk::Bstr* result) override {
         return with("IProduct.Name", result, [&](const ProductSpec& ps) { return text(ps.name, result); });
     }
     HResult VK_CALL MapName(vk::Bstr* result) override {
-        return with("IProduct.MapName", result, [&](const ProductSpec& ps) { return text(ps.mapName, result); });
+        return with("IProduct.MapName", result,
+                    [&](const ProductSpec& ps) { return text(ps.mapName, result); });
     }
     HResult VK_CALL IntParameters(talvo::IParameters** result) override {
         return with("IProduct.IntParameters", result, [&](const ProductSpec&) {
@@ -519,21 +637,24 @@ public:
     }
     HResult VK_CALL MaxOutput(double* result) override {
         return with("IProductLimits.MaxOutput", result, [&](const ProductSpec& ps) {
-            if (!ps.limits) return gone("limits of the product");
+            if (!ps.limits)
+                return gone("limits of the product");
             *result = ps.limits->maxOutput;
             return S_OK_;
         });
     }
     HResult VK_CALL MaxGain(double* result) override {
         return with("IProductLimits.MaxGain", result, [&](const ProductSpec& ps) {
-            if (!ps.limits) return gone("limits of the product");
+            if (!ps.limits)
+                return gone("limits of the product");
             *result = ps.limits->maxGain;
             return S_OK_;
         });
     }
     HResult VK_CALL Channels(int32_t* result) override {
         return with("IProductLimits.Channels", result, [&](const ProductSpec& ps) {
-            if (!ps.limits) return gone("limits of the product");
+            if (!ps.limits)
+                return gone("limits of the product");
             *result = ps.limits->channels;
             return S_OK_;
         });
@@ -541,21 +662,29 @@ public:
 
 private:
     template <class T, class Body> HResult with(const char* full, T* out, Body&& body) {
-        if (out) *out = T{};
-        if (auto faulted = impl().enter(full, {}, m_name)) return injected(*faulted, out);
-        if (!out) return fail(vk::E_POINTER_, std::string(full) + ": no place for the result was given");
+        if (out)
+            *out = T{};
+        if (auto faulted = impl().enter(full, {}, m_name))
+            return injected(*faulted, out);
+        if (!out)
+            return fail(vk::E_POINTER_, std::string(full) + ": no place for the result was given");
         const ProductSpec* ps = impl().product(m_e, m_p);
-        if (!ps) return gone("product");
+        if (!ps)
+            return gone("product");
         return body(*ps);
     }
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IProduct>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IProduct>(iid))
+            return primary();
         const ProductSpec* ps = impl().product(m_e, m_p);
-        if (!ps) return nullptr;
-        if (is<talvo::IHybridInfo5020>(iid) && ps->hybrid5020) return static_cast<talvo::IHybridInfo5020*>(this);
+        if (!ps)
+            return nullptr;
+        if (is<talvo::IHybridInfo5020>(iid) && ps->hybrid5020)
+            return static_cast<talvo::IHybridInfo5020*>(this);
         if (is<talvo::IHybridInfo>(iid) && (ps->hybridId || ps->sampleRateCode))
             return static_cast<talvo::IHybridInfo*>(this);
-        if (is<talvo::IProductLimits>(iid) && ps->limits) return static_cast<talvo::IProductLimits*>(this);
+        if (is<talvo::IProductLimits>(iid) && ps->limits)
+            return static_cast<talvo::IProductLimits*>(this);
         return nullptr;
     }
     size_t m_e, m_p;
@@ -569,7 +698,8 @@ public:
     HResult VK_CALL Count(int32_t* result) override {
         return op("Count", {}, result, [&] {
             const LibrarySpec* l = impl().library(m_e);
-            if (!l) return gone("library");
+            if (!l)
+                return gone("library");
             *result = m_unlocked ? static_cast<int32_t>(l->products.size()) : 0;
             return S_OK_;
         });
@@ -577,10 +707,12 @@ public:
     HResult VK_CALL Item(vk::Variant* index, talvo::IProduct** result) override {
         return op("Item", variantText(index), result, [&] {
             const LibrarySpec* l = impl().library(m_e);
-            if (!l) return gone("library");
+            if (!l)
+                return gone("library");
             const int64_t count = m_unlocked ? static_cast<int64_t>(l->products.size()) : 0;
             size_t k = 0;
-            if (HResult h = position("IProducts.Item", index, count, k); vk::failed(h)) return h;
+            if (HResult h = position("IProducts.Item", index, count, k); vk::failed(h))
+                return h;
             *result = new Product(m_platform, vk::toUtf8(l->products[k].name), m_e, k);
             return S_OK_;
         });
@@ -588,7 +720,8 @@ public:
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IProducts>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::IProducts>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e;
@@ -598,9 +731,11 @@ private:
 // An opened library. Unlocking belongs to this opening: the next Library call opens it locked again.
 class Library final : public Base, public talvo::ILibrary {
 public:
-    Library(std::shared_ptr<Platform> p, std::string name, size_t e) : Base(std::move(p), std::move(name), "ILibrary"), m_e(e) {}
+    Library(std::shared_ptr<Platform> p, std::string name, size_t e)
+        : Base(std::move(p), std::move(name), "ILibrary"), m_e(e) {}
     SIM_OBJECT(talvo::ILibrary)
-    SIM_RESERVED(1) SIM_RESERVED(4)
+    SIM_RESERVED(1)
+    SIM_RESERVED(4)
     HResult VK_CALL Name(vk::Bstr* result) override {
         return with("Name", result, [&](const LibrarySpec& l) { return text(l.name, result); });
     }
@@ -608,10 +743,16 @@ public:
         return with("Version", result, [&](const LibrarySpec& l) { return text(l.version, result); });
     }
     HResult VK_CALL ManufacturerID(int16_t* result) override {
-        return with("ManufacturerID", result, [&](const LibrarySpec& l) { *result = l.manufacturerId; return S_OK_; });
+        return with("ManufacturerID", result, [&](const LibrarySpec& l) {
+            *result = l.manufacturerId;
+            return S_OK_;
+        });
     }
     HResult VK_CALL LibraryID(int16_t* result) override {
-        return with("LibraryID", result, [&](const LibrarySpec& l) { *result = l.libraryId; return S_OK_; });
+        return with("LibraryID", result, [&](const LibrarySpec& l) {
+            *result = l.libraryId;
+            return S_OK_;
+        });
     }
     HResult VK_CALL Products(talvo::IProducts** result) override {
         return with("Products", result, [&](const LibrarySpec& l) {
@@ -624,8 +765,10 @@ public:
         const std::u16string_view given = vk::bstrView(password);
         return opNoResult("Unlock", "\"" + vk::toUtf8(given) + "\"", [&] {
             const LibrarySpec* l = impl().library(m_e);
-            if (!l) return gone("library");
-            if (!l->password || *l->password == given) m_unlocked = true;
+            if (!l)
+                return gone("library");
+            if (!l->password || *l->password == given)
+                m_unlocked = true;
             return S_OK_;
         });
     }
@@ -634,12 +777,14 @@ private:
     template <class T, class Body> HResult with(const char* name, T* out, Body&& body) {
         return op(name, {}, out, [&] {
             const LibrarySpec* l = impl().library(m_e);
-            if (!l) return gone("library");
+            if (!l)
+                return gone("library");
             return body(*l);
         });
     }
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ILibrary>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ILibrary>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e;
@@ -659,7 +804,8 @@ public:
     }
     HResult VK_CALL Library(talvo::ILibrary** result) override {
         return with("Library", result, [&](const EntrySpec& en) {
-            if (en.nullLibrary) return S_OK_;
+            if (en.nullLibrary)
+                return S_OK_;
             if (!en.library) {
                 vk::setErrorInfo(en.openError);
                 return vk::E_FAIL_;
@@ -673,12 +819,14 @@ private:
     template <class T, class Body> HResult with(const char* name, T* out, Body&& body) {
         return op(name, {}, out, [&] {
             const EntrySpec* en = impl().entry(m_e);
-            if (!en) return gone("catalogue entry");
+            if (!en)
+                return gone("catalogue entry");
             return body(*en);
         });
     }
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ICatalogEntry>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ICatalogEntry>(iid))
+            return primary();
         return nullptr;
     }
     size_t m_e;
@@ -688,7 +836,8 @@ class Catalog final : public Base, public talvo::ICatalog {
 public:
     explicit Catalog(std::shared_ptr<Platform> p) : Base(std::move(p), {}, "ICatalog") {}
     SIM_OBJECT(talvo::ICatalog)
-    SIM_RESERVED(3) SIM_RESERVED(4)
+    SIM_RESERVED(3)
+    SIM_RESERVED(4)
     HResult VK_CALL Count(int32_t* result) override {
         return op("Count", {}, result, [&] {
             *result = static_cast<int32_t>(impl().content.entries.size());
@@ -701,7 +850,8 @@ public:
             size_t e = 0;
             if (index && index->vt == vk::VT_BSTR_) {
                 const std::u16string_view key = vk::bstrView(index->bstrVal);
-                while (e < entries.size() && entries[e].name != key) ++e;
+                while (e < entries.size() && entries[e].name != key)
+                    ++e;
                 if (e == entries.size())
                     return fail(vk::DISP_E_BADINDEX_,
                                 "ICatalog.Item: no catalogue entry is named \"" + vk::toUtf8(key) + "\"");
@@ -716,7 +866,8 @@ public:
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ICatalog>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ICatalog>(iid))
+            return primary();
         return nullptr;
     }
 };
@@ -725,7 +876,13 @@ class Core final : public Base, public talvo::ICore {
 public:
     explicit Core(std::shared_ptr<sim::Platform> p) : Base(std::move(p), {}, "ICore") {}
     SIM_OBJECT(talvo::ICore)
-    SIM_RESERVED(1) SIM_RESERVED(3) SIM_RESERVED(4) SIM_RESERVED(5) SIM_RESERVED(6) SIM_RESERVED(7) SIM_RESERVED(8)
+    SIM_RESERVED(1)
+    SIM_RESERVED(3)
+    SIM_RESERVED(4)
+    SIM_RESERVED(5)
+    SIM_RESERVED(6)
+    SIM_RESERVED(7)
+    SIM_RESERVED(8)
     HResult VK_CALL Catalog(talvo::ICatalog** result) override {
         return op("Catalog", {}, result, [&] {
             *result = new sim::Catalog(m_platform);
@@ -735,7 +892,8 @@ public:
 
 private:
     vk::IUnknown* find(const vk::Guid& iid) {
-        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ICore>(iid)) return primary();
+        if (is<vk::IUnknown>(iid) || is<vk::IDispatch>(iid) || is<talvo::ICore>(iid))
+            return primary();
         return nullptr;
     }
 };
@@ -747,7 +905,8 @@ private:
 
 Platform::Platform(CatalogSpec content) : m_impl(std::make_unique<Impl>()) {
     m_impl->content = std::move(content);
-    for (FaultRule& r : m_impl->content.faults) m_impl->faults.push_back({r});
+    for (FaultRule& r : m_impl->content.faults)
+        m_impl->faults.push_back({r});
 }
 
 Platform::~Platform() = default;
@@ -762,7 +921,8 @@ vk::ComPtr<talvo::ICore> Platform::newCore() {
 
 Platform::Registration& Platform::Registration::operator=(Registration&& o) noexcept {
     if (this != &o) {
-        if (m_cookie) vk::revokeActiveObject(m_cookie);
+        if (m_cookie)
+            vk::revokeActiveObject(m_cookie);
         m_cookie = o.m_cookie;
         o.m_cookie = 0;
     }
@@ -770,36 +930,54 @@ Platform::Registration& Platform::Registration::operator=(Registration&& o) noex
 }
 
 Platform::Registration::~Registration() {
-    if (m_cookie) vk::revokeActiveObject(m_cookie);
+    if (m_cookie)
+        vk::revokeActiveObject(m_cookie);
 }
 
 Platform::Registration Platform::registerRunning() {
     vk::ComPtr<talvo::ICore> core = newCore();
     uint32_t cookie = 0;
     const vk::HResult h = vk::registerActiveObject(core.get(), talvo::CLSID_Core2, &cookie);
-    if (vk::failed(h)) throw std::runtime_error("registering the simulated platform as running failed: " + vk::statusText(h));
+    if (vk::failed(h))
+        throw std::runtime_error("registering the simulated platform as running failed: " +
+                                 vk::statusText(h));
     return Registration(cookie);
 }
 
-void Platform::addFault(FaultRule rule) { m_impl->faults.push_back({std::move(rule)}); }
+void Platform::addFault(FaultRule rule) {
+    m_impl->faults.push_back({std::move(rule)});
+}
 
-void Platform::clearFaults() { m_impl->faults.clear(); }
+void Platform::clearFaults() {
+    m_impl->faults.clear();
+}
 
-const std::vector<Call>& Platform::calls() const { return m_impl->calls; }
+const std::vector<Call>& Platform::calls() const {
+    return m_impl->calls;
+}
 
-void Platform::clearCalls() { m_impl->calls.clear(); }
+void Platform::clearCalls() {
+    m_impl->calls.clear();
+}
 
-void Platform::setCallLog(bool on) { m_impl->logging = on; }
+void Platform::setCallLog(bool on) {
+    m_impl->logging = on;
+}
 
 size_t Platform::count(const std::string& op, const std::string& object) const {
     size_t n = 0;
     for (const Call& c : m_impl->calls)
-        if (c.op == op && (object.empty() || c.object == object)) ++n;
+        if (c.op == op && (object.empty() || c.object == object))
+            ++n;
     return n;
 }
 
-int64_t Platform::liveObjects() { return g_liveObjects.load(); }
+int64_t Platform::liveObjects() {
+    return g_liveObjects.load();
+}
 
-CatalogSpec& Platform::content() { return m_impl->content; }
+CatalogSpec& Platform::content() {
+    return m_impl->content;
+}
 
 } // namespace sim

@@ -18,13 +18,13 @@ namespace sim {
 // Fault rules (see Platform::addFault); also part of a catalogue, so a library file can carry them.
 
 struct FaultRule {
-    std::string op;          // operation as in Call::op; "*" matches any
-    std::string object;      // "" matches any object
+    std::string op;     // operation as in Call::op; "*" matches any
+    std::string object; // "" matches any object
     vk::HResult status = vk::E_FAIL_;
     std::u16string description; // set as error information when it fires ("" sets none)
-    uint64_t after = 0;      // let this many matching calls succeed first
-    int64_t times = -1;      // fire this many times, -1: always
-    uint64_t seq = 0;        // when not 0: fire only for the call with this sequence number
+    uint64_t after = 0;         // let this many matching calls succeed first
+    int64_t times = -1;         // fire this many times, -1: always
+    uint64_t seq = 0;           // when not 0: fire only for the call with this sequence number
     // With a success status: the number a numeric result is given instead of an empty one (for
     // hostile values: negative counts, identifiers at their limits, NaN and infinite reals).
     std::optional<double> value;
@@ -39,7 +39,7 @@ struct DetailSpec {
     int32_t max = 0;
     int32_t defaultValue = 0;
     std::u16string units;
-    double scale = 1.0;  // ToReal(v) = offset + scale * v
+    double scale = 1.0; // ToReal(v) = offset + scale * v
     double offset = 0.0;
     std::vector<std::u16string> texts; // Text(v) = texts[v - min] when inside, else the decimal of v
 };
@@ -59,11 +59,11 @@ struct LimitsSpec {
 struct ProductSpec {
     std::u16string name;
     std::u16string mapName;
-    std::u16string platform; // IPlatform.Name, e.g. u"GC5020"
-    std::optional<int32_t> hybrid5020;    // IHybridInfo5020.HybridID; absent: query refused
-    std::optional<int32_t> hybridId;      // IHybridInfo.HybridID; absent (with sampleRateCode): refused
+    std::u16string platform;           // IPlatform.Name, e.g. u"GC5020"
+    std::optional<int32_t> hybrid5020; // IHybridInfo5020.HybridID; absent: query refused
+    std::optional<int32_t> hybridId;   // IHybridInfo.HybridID; absent (with sampleRateCode): refused
     std::optional<int32_t> sampleRateCode;
-    std::optional<LimitsSpec> limits;     // absent: IProductLimits refused
+    std::optional<LimitsSpec> limits; // absent: IProductLimits refused
     std::vector<ParameterSpec> intParameters;
     std::vector<ParameterSpec> extParameters;
 };
@@ -78,7 +78,7 @@ struct LibrarySpec {
 };
 
 struct EntrySpec {
-    std::u16string name;    // ICatalogEntry.Name, the key ICatalog.Item accepts
+    std::u16string name; // ICatalogEntry.Name, the key ICatalog.Item accepts
     std::u16string caption;
     // The library behind the entry; absent: Library fails with openError.
     std::optional<LibrarySpec> library;
@@ -112,11 +112,12 @@ CatalogSpec loadCatalogFolder(const std::string& folder);
 // Faults and the call log
 
 struct Call {
-    uint64_t seq;          // 1-based, in call order over the whole platform
-    std::string op;        // "Interface.Operation", e.g. "ICatalog.Item", "IProduct.QueryInterface(IProductLimits)"
-    std::string argument;  // the argument as text ("3", "\"name\"", "" when none)
-    std::string object;    // the object's name: entry/library/product/parameter name, UTF-8 ("" for root objects)
-    bool failed = false;   // this call was made to fail by a fault rule
+    uint64_t seq;   // 1-based, in call order over the whole platform
+    std::string op; // "Interface.Operation", e.g. "ICatalog.Item", "IProduct.QueryInterface(IProductLimits)"
+    std::string argument; // the argument as text ("3", "\"name\"", "" when none)
+    std::string
+        object; // the object's name: entry/library/product/parameter name, UTF-8 ("" for root objects)
+    bool failed = false; // this call was made to fail by a fault rule
 };
 
 class Platform;
@@ -140,6 +141,7 @@ public:
         Registration(Registration&& o) noexcept : m_cookie(o.m_cookie) { o.m_cookie = 0; }
         Registration& operator=(Registration&& o) noexcept;
         ~Registration();
+
     private:
         uint32_t m_cookie = 0;
     };

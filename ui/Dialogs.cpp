@@ -26,27 +26,24 @@ struct Seam {
     std::function<void(const testing::Shown&)> onShown;
 };
 
-Seam& seam()
-{
+Seam& seam() {
     static Seam s;
     return s;
 }
 
-void record(const testing::Shown& s)
-{
+void record(const testing::Shown& s) {
     seam().shown.push_back(s);
     // Copy first: the callback may replace itself.
     auto callback = seam().onShown;
-    if (callback) callback(seam().shown.back());
+    if (callback)
+        callback(seam().shown.back());
 }
 
-QWidget* boxParent()
-{
+QWidget* boxParent() {
     return QApplication::activeWindow();
 }
 
-void runBox(QMessageBox::Icon icon, const QString& text)
-{
+void runBox(QMessageBox::Icon icon, const QString& text) {
     QMessageBox box(icon, appTitle(), text, QMessageBox::Ok, boxParent());
     // Texts carry platform strings (library names, error descriptions) that may look like markup;
     // they are shown as written.
@@ -57,8 +54,7 @@ void runBox(QMessageBox::Icon icon, const QString& text)
 
 } // namespace
 
-void showMessage(const QString& text)
-{
+void showMessage(const QString& text) {
     if (seam().enabled) {
         record({testing::Shown::Message, appTitle(), text, {}, 0});
         return;
@@ -66,14 +62,13 @@ void showMessage(const QString& text)
     runBox(QMessageBox::NoIcon, text);
 }
 
-QString errorBoxText(const QString& text)
-{
-    if (!text.isEmpty() && text.back().unicode() > u'.') return text + u'.';
+QString errorBoxText(const QString& text) {
+    if (!text.isEmpty() && text.back().unicode() > u'.')
+        return text + u'.';
     return text;
 }
 
-void showError(const QString& text)
-{
+void showError(const QString& text) {
     const QString shownText = errorBoxText(text);
     if (seam().enabled) {
         record({testing::Shown::Error, appTitle(), shownText, {}, 0});
@@ -82,8 +77,7 @@ void showError(const QString& text)
     runBox(QMessageBox::Critical, shownText);
 }
 
-void showException(std::exception_ptr e)
-{
+void showException(std::exception_ptr e) {
     QString text;
     try {
         std::rethrow_exception(e);
@@ -97,15 +91,16 @@ void showException(std::exception_ptr e)
 }
 
 std::optional<QString> inputBox(const QString& title, const QString& prompt, const QString& initial,
-                                int maxLength)
-{
+                                int maxLength) {
     if (seam().enabled) {
         record({testing::Shown::Input, title, prompt, initial, maxLength});
         auto& answers = seam().answers;
-        if (answers.empty()) return std::nullopt;
+        if (answers.empty())
+            return std::nullopt;
         const Seam::Answer answer = answers.front();
         answers.pop_front();
-        if (!answer.ok) return std::nullopt;
+        if (!answer.ok)
+            return std::nullopt;
         return answer.text;
     }
 
@@ -127,33 +122,39 @@ std::optional<QString> inputBox(const QString& title, const QString& prompt, con
     layout->addWidget(edit);
     layout->addWidget(buttons);
     edit->setFocus();
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
     return edit->text();
 }
 
 namespace testing {
 
-void enable() { seam().enabled = true; }
-void disable()
-{
+void enable() {
+    seam().enabled = true;
+}
+void disable() {
     seam().enabled = false;
     clear();
 }
-bool enabled() { return seam().enabled; }
-void queueInput(std::optional<QString> answer)
-{
+bool enabled() {
+    return seam().enabled;
+}
+void queueInput(std::optional<QString> answer) {
     seam().answers.push_back({answer.has_value(), answer.value_or(QString())});
 }
-void setOnShown(std::function<void(const Shown&)> callback) { seam().onShown = std::move(callback); }
-const std::vector<Shown>& shown() { return seam().shown; }
-std::vector<QString> texts()
-{
+void setOnShown(std::function<void(const Shown&)> callback) {
+    seam().onShown = std::move(callback);
+}
+const std::vector<Shown>& shown() {
+    return seam().shown;
+}
+std::vector<QString> texts() {
     std::vector<QString> result;
-    for (const auto& s : seam().shown) result.push_back(s.text);
+    for (const auto& s : seam().shown)
+        result.push_back(s.text);
     return result;
 }
-void clear()
-{
+void clear() {
     seam().shown.clear();
     seam().answers.clear();
     seam().onShown = nullptr;

@@ -14,7 +14,9 @@ class QWidget;
 namespace dialogs {
 
 // The application title: the caption of every box.
-inline QString appTitle() { return QStringLiteral("Veskor"); }
+inline QString appTitle() {
+    return QStringLiteral("Veskor");
+}
 
 // A modal box with the application title, the text and one OK button.
 void showMessage(const QString& text);

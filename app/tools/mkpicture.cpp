@@ -10,8 +10,7 @@
 
 #include <cmath>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("veskor.jpg");
     const int w = 290, h = 131;
@@ -32,8 +31,10 @@ int main(int argc, char** argv)
 
     // Faint measurement grid.
     p.setPen(QPen(QColor(255, 255, 255, 18), 1));
-    for (int x = 0; x < w; x += 18) p.drawLine(x, 0, x, h);
-    for (int y = 5; y < h; y += 18) p.drawLine(0, y, w, y);
+    for (int x = 0; x < w; x += 18)
+        p.drawLine(x, 0, x, h);
+    for (int y = 5; y < h; y += 18)
+        p.drawLine(0, y, w, y);
 
     const double mid = 78;
     auto wave = [&](double amp, double freq, double phase, double decay) {
@@ -42,8 +43,10 @@ int main(int argc, char** argv)
             const double t = x / double(w);
             const double env = std::exp(-decay * (t - 0.62) * (t - 0.62) * 8);
             const double y = mid - amp * env * std::sin(2 * M_PI * freq * t + phase);
-            if (x == 0) path.moveTo(x, y);
-            else path.lineTo(x, y);
+            if (x == 0)
+                path.moveTo(x, y);
+            else
+                path.lineTo(x, y);
         }
         return path;
     };

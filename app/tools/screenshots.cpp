@@ -3,12 +3,12 @@
 // window with a details window over it.
 //   QT_QPA_PLATFORM=offscreen <build>/bin/vk_screenshots <folder>
 // It lives beside the tool, so it finds the demo platform's registration there.
-#include "ui/Dialogs.h"
 #include "app/SkinManager.h"
 #include "app/TSplash.h"
 #include "app/Tmainfrm.h"
 #include "inspect/frm_details.h"
 #include "platform/vkcom.h"
+#include "ui/Dialogs.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -21,18 +21,17 @@
 namespace {
 
 // The grid row of a parameter by name.
-int rowNamed(QTableView* grid, const QString& name)
-{
+int rowNamed(QTableView* grid, const QString& name) {
     const QAbstractItemModel* m = grid->model();
     for (int r = 0; r < m->rowCount(); ++r)
-        if (m->index(r, 1).data().toString() == name) return r;
+        if (m->index(r, 1).data().toString() == name)
+            return r;
     return 0;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vk::coInitialize();
     QApplication::setApplicationName(dialogs::appTitle());
@@ -70,7 +69,9 @@ int main(int argc, char** argv)
         both.fill(edge);
         QPainter p(&both);
         p.drawPixmap(5, 5, main);
-        const QPoint at = QPoint(5, 5) + QPoint(main.width() - detailsPicture.width(), main.height() - detailsPicture.height()) / 2;
+        const QPoint at =
+            QPoint(5, 5) +
+            QPoint(main.width() - detailsPicture.width(), main.height() - detailsPicture.height()) / 2;
         p.fillRect(QRect(at - QPoint(2, 2), detailsPicture.size() + QSize(4, 4)), edge);
         p.drawPixmap(at, detailsPicture);
         p.end();
@@ -81,11 +82,13 @@ int main(int argc, char** argv)
     // The skins as the user meets them: the start skin, then two double clicks on the picture.
     const char* names[] = {"pulsar", "wlm", "steam"};
     for (int i = 0; i < 3; ++i) {
-        if (i > 0) w->Image1DblClick();
+        if (i > 0)
+            w->Image1DblClick();
         QApplication::processEvents();
         save(w->grab(), QStringLiteral("mainwindow-%1").arg(QLatin1String(names[i])));
         Splash->setProgress(40);
-        save(Splash->grab(), i == 0 ? QStringLiteral("splash") : QStringLiteral("splash-%1").arg(QLatin1String(names[i])));
+        save(Splash->grab(),
+             i == 0 ? QStringLiteral("splash") : QStringLiteral("splash-%1").arg(QLatin1String(names[i])));
     }
     delete w;
     delete Splash;

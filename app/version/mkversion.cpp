@@ -22,30 +22,27 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void put16(Bytes& b, uint16_t v)
-{
+void put16(Bytes& b, uint16_t v) {
     b.push_back(uint8_t(v & 0xff));
     b.push_back(uint8_t(v >> 8));
 }
-void put32(Bytes& b, uint32_t v)
-{
+void put32(Bytes& b, uint32_t v) {
     put16(b, uint16_t(v & 0xffff));
     put16(b, uint16_t(v >> 16));
 }
-void pad4(Bytes& b)
-{
-    while (b.size() % 4) b.push_back(0);
+void pad4(Bytes& b) {
+    while (b.size() % 4)
+        b.push_back(0);
 }
-void putWide(Bytes& b, const std::string& ascii)
-{
-    for (unsigned char c : ascii) put16(b, c);
+void putWide(Bytes& b, const std::string& ascii) {
+    for (unsigned char c : ascii)
+        put16(b, c);
     put16(b, 0);
 }
 
 // type 1: text value, valueLength counted in UTF-16 units; type 0: binary, counted in bytes.
 Bytes node(const std::string& key, const Bytes& value, uint16_t valueLength, uint16_t type,
-           const std::vector<Bytes>& children)
-{
+           const std::vector<Bytes>& children) {
     Bytes b;
     put16(b, 0); // length, patched below
     put16(b, valueLength);
@@ -62,8 +59,7 @@ Bytes node(const std::string& key, const Bytes& value, uint16_t valueLength, uin
     return b;
 }
 
-Bytes stringNode(const std::string& key, const std::string& text)
-{
+Bytes stringNode(const std::string& key, const std::string& text) {
     Bytes value;
     putWide(value, text);
     return node(key, value, uint16_t(text.size() + 1), 1, {});
@@ -71,8 +67,7 @@ Bytes stringNode(const std::string& key, const std::string& text)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <out> [<a.b.c.d>] [--table XXXXXXXX] [--no-fileversion]\n", argv[0]);
         return 2;
@@ -83,8 +78,10 @@ int main(int argc, char** argv)
     std::string table = VESKOR_VERSION_TABLE;
     bool withFileVersion = true;
     for (; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--table") && i + 1 < argc) table = argv[++i];
-        else if (!std::strcmp(argv[i], "--no-fileversion")) withFileVersion = false;
+        if (!std::strcmp(argv[i], "--table") && i + 1 < argc)
+            table = argv[++i];
+        else if (!std::strcmp(argv[i], "--no-fileversion"))
+            withFileVersion = false;
         else {
             std::fprintf(stderr, "unknown argument %s\n", argv[i]);
             return 2;
@@ -111,7 +108,8 @@ int main(int argc, char** argv)
     std::vector<Bytes> strings;
     strings.push_back(stringNode("CompanyName", VESKOR_COMPANY_NAME));
     strings.push_back(stringNode("FileDescription", VESKOR_FILE_DESCRIPTION));
-    if (withFileVersion) strings.push_back(stringNode("FileVersion", version));
+    if (withFileVersion)
+        strings.push_back(stringNode("FileVersion", version));
     strings.push_back(stringNode("InternalName", VESKOR_INTERNAL_NAME));
     strings.push_back(stringNode("ProductName", VESKOR_PRODUCT_NAME));
     strings.push_back(stringNode("ProductVersion", version));
@@ -126,7 +124,8 @@ int main(int argc, char** argv)
     const Bytes var = node("Translation", translation, uint16_t(translation.size()), 0, {});
     const Bytes varFileInfo = node("VarFileInfo", {}, 0, 1, {var});
 
-    const Bytes root = node("VS_VERSION_INFO", fixed, uint16_t(fixed.size()), 0, {stringFileInfo, varFileInfo});
+    const Bytes root =
+        node("VS_VERSION_INFO", fixed, uint16_t(fixed.size()), 0, {stringFileInfo, varFileInfo});
 
     std::ofstream f(out, std::ios::binary);
     f.write(reinterpret_cast<const char*>(root.data()), std::streamsize(root.size()));

@@ -7,9 +7,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include "platform/ComError.h"
 #include "platform/vkcom.h"
@@ -41,10 +41,18 @@ static_assert(E_NOINTERFACE_ == E_NOINTERFACE && E_FAIL_ == E_FAIL);
 
 namespace {
 
-const GUID& sys(const Guid& g) { return reinterpret_cast<const GUID&>(g); }
-::IUnknown* sys(IUnknown* p) { return reinterpret_cast<::IUnknown*>(p); }
-VARIANT* sys(Variant* v) { return reinterpret_cast<VARIANT*>(v); }
-const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+const GUID& sys(const Guid& g) {
+    return reinterpret_cast<const GUID&>(g);
+}
+::IUnknown* sys(IUnknown* p) {
+    return reinterpret_cast<::IUnknown*>(p);
+}
+VARIANT* sys(Variant* v) {
+    return reinterpret_cast<VARIANT*>(v);
+}
+const wchar_t* wide(const char16_t* s) {
+    return reinterpret_cast<const wchar_t*>(s);
+}
 
 std::wstring toWide(std::string_view utf8) {
     const std::u16string s = fromUtf8(utf8);
@@ -65,10 +73,9 @@ namespace {
 // The system's message for a code, trimmed of its line break and full stop; empty when it has none.
 std::string systemMessage(DWORD code) {
     wchar_t* buf = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                   reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
     std::string text;
     if (n && buf) {
         size_t len = n;
@@ -77,7 +84,8 @@ std::string systemMessage(DWORD code) {
             --len;
         text = fromWide(buf, len);
     }
-    if (buf) LocalFree(buf);
+    if (buf)
+        LocalFree(buf);
     return text;
 }
 
@@ -88,7 +96,8 @@ std::string statusText(HResult h) {
     // Statuses wrapping a system error code carry that code's message.
     if (text.empty() && HRESULT_FACILITY(h) == FACILITY_WIN32 && failed(h))
         text = systemMessage(static_cast<DWORD>(HRESULT_CODE(h)));
-    if (!text.empty()) return text;
+    if (!text.empty())
+        return text;
     // Ours for the rest (Wine has none for "class not registered" or "operation unavailable").
     return detail::ownStatusText(h);
 }
@@ -99,7 +108,8 @@ std::string statusText(HResult h) {
 Bstr bstrAlloc(const char16_t* text, uint32_t length) {
     BSTR s = SysAllocStringLen(wide(text), length);
     // The system leaves the characters of a string made without a source undefined.
-    if (s && !text) std::memset(s, 0, size_t(length) * sizeof(OLECHAR));
+    if (s && !text)
+        std::memset(s, 0, size_t(length) * sizeof(OLECHAR));
     return reinterpret_cast<Bstr>(s);
 }
 
@@ -112,7 +122,8 @@ uint32_t bstrLen(const char16_t* s) {
 }
 
 void UniqueBstr::wipe() {
-    if (m_s) SecureZeroMemory(m_s, size_t(bstrLen(m_s)) * sizeof(char16_t));
+    if (m_s)
+        SecureZeroMemory(m_s, size_t(bstrLen(m_s)) * sizeof(char16_t));
     bstrFree(m_s);
     m_s = nullptr;
 }
@@ -128,7 +139,8 @@ void variantClear(Variant& v) {
 }
 
 HResult variantCopy(Variant& dst, const Variant& src) {
-    if (&dst == &src) return S_OK_;
+    if (&dst == &src)
+        return S_OK_;
     return VariantCopy(sys(&dst), sys(const_cast<Variant*>(&src)));
 }
 
@@ -138,7 +150,8 @@ HResult variantCopy(Variant& dst, const Variant& src) {
 
 void setErrorInfo(std::u16string_view description) {
     ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create)) || !create) return;
+    if (FAILED(CreateErrorInfo(&create)) || !create)
+        return;
     const std::wstring text(description.begin(), description.end());
     create->SetDescription(const_cast<wchar_t*>(text.c_str()));
     IErrorInfo* info = nullptr;
@@ -156,7 +169,8 @@ void clearErrorInfo() {
 bool takeErrorInfo(std::u16string& description) {
     IErrorInfo* info = nullptr;
     // GetErrorInfo hands the object over and empties the thread's slot.
-    if (GetErrorInfo(0, &info) != S_OK || !info) return false;
+    if (GetErrorInfo(0, &info) != S_OK || !info)
+        return false;
     BSTR text = nullptr;
     description.clear();
     if (SUCCEEDED(info->GetDescription(&text)) && text)
@@ -180,10 +194,12 @@ void checkCreatedModules() {
     const std::vector<Guid> created = std::exchange(t_created, {});
     for (const Guid& clsid : created) {
         const std::string module = registrationValue(clsid, "InprocServer");
-        if (module.empty()) continue;
+        if (module.empty())
+            continue;
         const std::wstring path = toWide(module);
         HMODULE loaded = GetModuleHandleW(path.c_str());
-        if (!loaded) continue;
+        if (!loaded)
+            continue;
         const auto canUnload = reinterpret_cast<HResult(VK_CALL*)()>(
             reinterpret_cast<void*>(GetProcAddress(loaded, "DllCanUnloadNow")));
         detail::checkModuleCanUnload(module, canUnload);
@@ -194,23 +210,28 @@ void checkCreatedModules() {
 
 HResult coInitialize() {
     const HResult h = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (succeeded(h)) ++t_initCount;
+    if (succeeded(h))
+        ++t_initCount;
     return h;
 }
 
 void coUninitialize() {
-    if (t_initCount == 0) return;
-    if (--t_initCount == 0) checkCreatedModules();
+    if (t_initCount == 0)
+        return;
+    if (--t_initCount == 0)
+        checkCreatedModules();
     CoUninitialize();
 }
 
 HResult coCreateInstance(const Guid& clsid, IUnknown* outer, uint32_t clsctx, const Guid& iid, void** out) {
-    if (!out) return E_POINTER_;
+    if (!out)
+        return E_POINTER_;
     *out = nullptr;
     // The system sets no error information for a failed creation; a stale one must not pass for it.
     clearErrorInfo();
     const HResult h = CoCreateInstance(sys(clsid), sys(outer), clsctx, sys(iid), out);
-    if (succeeded(h) && !*out) return E_NOINTERFACE_;
+    if (succeeded(h) && !*out)
+        return E_NOINTERFACE_;
     if (succeeded(h) && (clsctx & CLSCTX_INPROC_SERVER_) &&
         std::find(t_created.begin(), t_created.end(), clsid) == t_created.end())
         t_created.push_back(clsid);
@@ -233,7 +254,8 @@ std::wstring classKeyName(const Guid& clsid) {
 // A string value of a key under HKEY_CLASSES_ROOT, environment references expanded; false when absent.
 bool readString(const std::wstring& key, const wchar_t* name, std::wstring& value) {
     HKEY k = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
     DWORD type = 0, bytes = 0;
     bool ok = RegQueryValueExW(k, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
               (type == REG_SZ || type == REG_EXPAND_SZ);
@@ -243,10 +265,12 @@ bool readString(const std::wstring& key, const wchar_t* name, std::wstring& valu
         ok = RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(raw.data()), &bytes) ==
              ERROR_SUCCESS;
         raw.resize(ok ? bytes / sizeof(wchar_t) : 0);
-        while (!raw.empty() && raw.back() == L'\0') raw.pop_back();
+        while (!raw.empty() && raw.back() == L'\0')
+            raw.pop_back();
     }
     RegCloseKey(k);
-    if (!ok) return false;
+    if (!ok)
+        return false;
     if (type == REG_EXPAND_SZ) {
         const DWORD n = ExpandEnvironmentStringsW(raw.c_str(), nullptr, 0);
         std::wstring expanded(n, L'\0');
@@ -268,7 +292,8 @@ bool isAbsolute(const std::wstring& p) {
 
 std::string registrationPath(const Guid& clsid) {
     HKEY k = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, classKeyName(clsid).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, classKeyName(clsid).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return {};
     RegCloseKey(k);
     return kClassesRoot + toString(clsid);
 }
@@ -280,16 +305,19 @@ std::string registrationValue(const Guid& clsid, std::string_view key, bool reso
         const bool hasModule = readString(classKey + L"\\InprocServer32", nullptr, module);
         std::wstring value;
         if (key == "InprocServer") {
-            if (!hasModule) return {};
+            if (!hasModule)
+                return {};
             value = module;
         } else if (!readString(classKey, toWide(key).c_str(), value)) {
             return {};
         }
-        if (value.empty()) return {};
+        if (value.empty())
+            return {};
         // Relative paths are taken from the server module's folder, where its files travel with it.
         if (resolvePath && !isAbsolute(value) && hasModule) {
             const size_t slash = module.find_last_of(L"\\/");
-            if (slash != std::wstring::npos) value = module.substr(0, slash + 1) + value;
+            if (slash != std::wstring::npos)
+                value = module.substr(0, slash + 1) + value;
         }
         return fromWide(value.data(), value.size());
     } catch (...) {
@@ -301,7 +329,8 @@ std::string registrationValue(const Guid& clsid, std::string_view key, bool reso
 // Running-object table
 
 HResult registerActiveObject(IUnknown* object, const Guid& clsid, uint32_t* cookie) {
-    if (!object || !cookie) return E_INVALIDARG_;
+    if (!object || !cookie)
+        return E_INVALIDARG_;
     DWORD c = 0;
     const HResult h = RegisterActiveObject(sys(object), sys(clsid), ACTIVEOBJECT_STRONG, &c);
     *cookie = succeeded(h) ? static_cast<uint32_t>(c) : 0;
@@ -313,12 +342,15 @@ HResult revokeActiveObject(uint32_t cookie) {
 }
 
 HResult getActiveObject(const Guid& clsid, IUnknown** out) {
-    if (!out) return E_POINTER_;
+    if (!out)
+        return E_POINTER_;
     *out = nullptr;
     ::IUnknown* object = nullptr;
     const HResult h = GetActiveObject(sys(clsid), nullptr, &object);
-    if (failed(h)) return h;
-    if (!object) return MK_E_UNAVAILABLE_;
+    if (failed(h))
+        return h;
+    if (!object)
+        return MK_E_UNAVAILABLE_;
     *out = reinterpret_cast<IUnknown*>(object);
     return h;
 }

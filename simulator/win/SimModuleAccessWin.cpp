@@ -19,7 +19,8 @@ namespace {
 // it is not loaded. Loading it here would make a platform nobody asked for.
 HMODULE loadedModule() {
     const std::u16string path = vk::fromUtf8(vk::registrationValue(talvo::CLSID_Core2, "InprocServer", true));
-    if (path.empty()) return nullptr;
+    if (path.empty())
+        return nullptr;
     return GetModuleHandleW(reinterpret_cast<const wchar_t*>(path.c_str()));
 }
 
@@ -30,17 +31,21 @@ template <class F> F entry(HMODULE module, const char* name) {
 } // namespace
 
 std::shared_ptr<Platform> modulePlatform() {
-    if (detail::g_ownModulePlatform) return detail::g_ownModulePlatform();
+    if (detail::g_ownModulePlatform)
+        return detail::g_ownModulePlatform();
     std::shared_ptr<Platform> result;
     if (HMODULE module = loadedModule())
-        if (auto fn = entry<void (*)(std::shared_ptr<Platform>*)>(module, "talvosimModulePlatform")) fn(&result);
+        if (auto fn = entry<void (*)(std::shared_ptr<Platform>*)>(module, "talvosimModulePlatform"))
+            fn(&result);
     return result;
 }
 
 int64_t moduleLiveObjects() {
-    if (detail::g_ownModuleLiveObjects) return detail::g_ownModuleLiveObjects();
+    if (detail::g_ownModuleLiveObjects)
+        return detail::g_ownModuleLiveObjects();
     if (HMODULE module = loadedModule())
-        if (auto fn = entry<int64_t (*)()>(module, "talvosimLiveObjects")) return fn();
+        if (auto fn = entry<int64_t (*)()>(module, "talvosimLiveObjects"))
+            return fn();
     return -1;
 }
 

@@ -22,7 +22,8 @@ std::atomic<int32_t> g_created{0};
 class CountingFactory final : public vk::IClassFactory {
 public:
     vk::HResult VK_CALL QueryInterface(const vk::Guid& iid, void** out) override {
-        if (!out) return vk::E_POINTER_;
+        if (!out)
+            return vk::E_POINTER_;
         *out = nullptr;
         if (iid != vk::Iid<vk::IUnknown>::value && iid != vk::Iid<vk::IClassFactory>::value)
             return vk::E_NOINTERFACE_;
@@ -34,15 +35,19 @@ public:
 
     vk::HResult VK_CALL CreateInstance(vk::IUnknown* outer, const vk::Guid& iid, void** out) override {
         vk::ComPtr<vk::IClassFactory> inner;
-        vk::HResult h = DllGetClassObject(talvo::CLSID_Core2, vk::Iid<vk::IClassFactory>::value, inner.putVoid());
-        if (vk::failed(h)) return h;
+        vk::HResult h =
+            DllGetClassObject(talvo::CLSID_Core2, vk::Iid<vk::IClassFactory>::value, inner.putVoid());
+        if (vk::failed(h))
+            return h;
         h = inner->CreateInstance(outer, iid, out);
-        if (vk::succeeded(h)) ++g_created;
+        if (vk::succeeded(h))
+            ++g_created;
         return h;
     }
     vk::HResult VK_CALL LockServer(int32_t lock) override {
         vk::ComPtr<vk::IClassFactory> inner;
-        const vk::HResult h = DllGetClassObject(talvo::CLSID_Core2, vk::Iid<vk::IClassFactory>::value, inner.putVoid());
+        const vk::HResult h =
+            DllGetClassObject(talvo::CLSID_Core2, vk::Iid<vk::IClassFactory>::value, inner.putVoid());
         return vk::failed(h) ? h : inner->LockServer(lock);
     }
 };
@@ -55,15 +60,19 @@ CountingFactory g_factory;
 extern "C" {
 
 vk::HResult VK_CALL SimWinGetClassObject(const vk::Guid& clsid, const vk::Guid& iid, void** out) {
-    if (!out) return vk::E_POINTER_;
+    if (!out)
+        return vk::E_POINTER_;
     *out = nullptr;
     // The module's own entry gives the refusal for other classes, with its description.
-    if (clsid != talvo::CLSID_Core2) return DllGetClassObject(clsid, iid, out);
+    if (clsid != talvo::CLSID_Core2)
+        return DllGetClassObject(clsid, iid, out);
     return g_factory.QueryInterface(iid, out);
 }
 
 // For tests: how many Core2 instances the module has made in this process.
-int32_t VK_CALL SimInstancesCreated() { return g_created.load(); }
+int32_t VK_CALL SimInstancesCreated() {
+    return g_created.load();
+}
 
 // For tests: how often an operation ("ICore.Catalog") was called on the platform of the library
 // folder registered now; -1 while the module has made none.
@@ -77,6 +86,8 @@ int64_t VK_CALL SimCallCount(const char* op) {
 }
 
 // For tests: objects of the simulated platform alive in this process.
-int64_t VK_CALL SimLiveObjects() { return sim::moduleLiveObjects(); }
+int64_t VK_CALL SimLiveObjects() {
+    return sim::moduleLiveObjects();
+}
 
 } // extern "C"

@@ -2,13 +2,12 @@
 // product with a data parameter and a text-list parameter, and two external parameters.
 #pragma once
 
-#include "tests/support/SimFixtures.h"
 #include "simulator/SimPlatform.h"
+#include "tests/support/SimFixtures.h"
 
 namespace apptest {
 
-inline sim::CatalogSpec smallCatalogue()
-{
+inline sim::CatalogSpec smallCatalogue() {
     sim::ProductSpec p;
     p.name = u"P-1";
     p.mapName = u"MAP_P1";

@@ -1,13 +1,13 @@
 // What assistive tools read of the two windows: every control has a role, and every control that
 // shows text reports that text, the details window's effect labels included.
-#include "ui/Dialogs.h"
-#include "inspect/EffectLabel.h"
-#include "tests/support/SimRegistration.h"
+#include "WindowFixture.h"
 #include "app/SkinManager.h"
 #include "app/Tmainfrm.h"
-#include "WindowFixture.h"
+#include "inspect/EffectLabel.h"
 #include "inspect/frm_details.h"
 #include "platform/vkcom.h"
+#include "tests/support/SimRegistration.h"
+#include "ui/Dialogs.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -26,38 +26,40 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Line breaks however written (CR LF, LF CR, CR, LF, paragraph separators) as one LF each.
-QString unifyBreaks(QString s)
-{
+QString unifyBreaks(QString s) {
     static const QRegularExpression breaks(u"\r\n|\n\r|\r|\n|\u2029"_s);
     return s.replace(breaks, u"\n"_s);
 }
 
 // The text a control shows, if it shows one as a whole.
-std::optional<QString> shownText(QWidget* w)
-{
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText();
-    if (auto* box = qobject_cast<QPlainTextEdit*>(w)) return box->toPlainText();
+std::optional<QString> shownText(QWidget* w) {
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText();
+    if (auto* box = qobject_cast<QPlainTextEdit*>(w))
+        return box->toPlainText();
     // Labels, fields, buttons and effect labels carry it as their text property.
     const QVariant text = w->property("text");
-    if (text.isValid() && !text.toString().isEmpty()) return text.toString();
+    if (text.isValid() && !text.toString().isEmpty())
+        return text.toString();
     return std::nullopt;
 }
 
 // Everything the control's interface reports as its text.
-QStringList reported(QAccessibleInterface* iface)
-{
+QStringList reported(QAccessibleInterface* iface) {
     QStringList out{iface->text(QAccessible::Name), iface->text(QAccessible::Value)};
-    if (QAccessibleTextInterface* t = iface->textInterface()) out << t->text(0, t->characterCount());
-    for (QString& s : out) s = unifyBreaks(s);
+    if (QAccessibleTextInterface* t = iface->textInterface())
+        out << t->text(0, t->characterCount());
+    for (QString& s : out)
+        s = unifyBreaks(s);
     return out;
 }
 
 // The named controls of a window, without the toolkit's own parts.
-QList<QWidget*> controlsOf(QWidget* window)
-{
+QList<QWidget*> controlsOf(QWidget* window) {
     QList<QWidget*> out;
     for (QWidget* w : window->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"_s)) out << w;
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"_s))
+            out << w;
     return out;
 }
 
@@ -69,15 +71,13 @@ class TestAccessible : public QObject {
     std::unique_ptr<simtest::RunningPlatform> m_platform;
     std::unique_ptr<Tmainfrm> m_w;
 
-    QWidget* window(const QString& which) const
-    {
+    QWidget* window(const QString& which) const {
         return which == u"main"_s ? static_cast<QWidget*>(m_w.get()) : inspect::frm_details_;
     }
 
 private slots:
     // One main window on a small catalogue, and the details window of its first parameter.
-    void initTestCase()
-    {
+    void initTestCase() {
         vk::coInitialize();
         SkinManager::suppressAnimations(true);
         Tmainfrm::setSlidePause(0);
@@ -91,22 +91,19 @@ private slots:
         QVERIFY(inspect::frm_details_);
         QCOMPARE(dialogs::testing::texts(), std::vector<QString>{});
     }
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         m_w.reset();
         m_platform.reset();
         dialogs::testing::disable();
     }
 
-    void everyControl_data()
-    {
+    void everyControl_data() {
         QTest::addColumn<QString>("which");
         QTest::newRow("main window") << u"main"_s;
         QTest::newRow("details window") << u"details"_s;
     }
     // Each control has a role; each that shows a text reports it, as its name or its value.
-    void everyControl()
-    {
+    void everyControl() {
         QFETCH(QString, which);
         const QList<QWidget*> controls = controlsOf(window(which));
         QVERIFY(controls.size() >= (which == u"main"_s ? 28 : 3));
@@ -116,7 +113,8 @@ private slots:
             QVERIFY2(iface, qPrintable(w->objectName()));
             QVERIFY2(iface->role() != QAccessible::NoRole, qPrintable(w->objectName()));
             const std::optional<QString> text = shownText(w);
-            if (!text || text->isEmpty()) continue;
+            if (!text || text->isEmpty())
+                continue;
             ++withText;
             QVERIFY2(reported(iface).contains(unifyBreaks(*text)),
                      qPrintable(w->objectName() + u": "_s + reported(iface).join(u" | "_s)));
@@ -125,28 +123,28 @@ private slots:
     }
 
     // Controls as assistive tools read them, texts written out in full.
-    void controlTexts_data()
-    {
+    void controlTexts_data() {
         QTest::addColumn<QString>("which");
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("role");
         QTest::addColumn<QString>("text");
         const int label = QAccessible::StaticText;
         QTest::newRow("map label") << u"details"_s << u"lbl_map"_s << label << u"Map : MAP_P1"_s;
-        QTest::newRow("details label") << u"details"_s << u"lbl_details"_s << label
-                                       << u"Volume Parameter Details\n\nParamID = 3\nType = fData\nMIN = 0dB\n"
-                                          "MAX = 10dB\nDefault Value = 5 dB"_s;
+        QTest::newRow("details label")
+            << u"details"_s << u"lbl_details"_s << label
+            << u"Volume Parameter Details\n\nParamID = 3\nType = fData\nMIN = 0dB\n"
+               "MAX = 10dB\nDefault Value = 5 dB"_s;
         QTest::newRow("library title") << u"main"_s << u"Label9"_s << label << u"LibraryTitle:"_s;
         QTest::newRow("product position") << u"main"_s << u"lbl_ProdID"_s << label << u"ProductID: 0"_s;
         QTest::newRow("link") << u"main"_s << u"Label11"_s << label << u"mirel.example"_s;
-        QTest::newRow("slide button") << u"main"_s << u"Button2"_s << int(QAccessible::Button)
-                                      << u"Show Data as CSV ----->"_s;
-        QTest::newRow("library name") << u"main"_s << u"ed_"_s << int(QAccessible::EditableText) << u"Demo Library"_s;
-        QTest::newRow("external parameters") << u"main"_s << u"memo2"_s << int(QAccessible::EditableText)
-                                             << u"0,Ext A\n1,Ext B"_s;
+        QTest::newRow("slide button")
+            << u"main"_s << u"Button2"_s << int(QAccessible::Button) << u"Show Data as CSV ----->"_s;
+        QTest::newRow("library name")
+            << u"main"_s << u"ed_"_s << int(QAccessible::EditableText) << u"Demo Library"_s;
+        QTest::newRow("external parameters")
+            << u"main"_s << u"memo2"_s << int(QAccessible::EditableText) << u"0,Ext A\n1,Ext B"_s;
     }
-    void controlTexts()
-    {
+    void controlTexts() {
         QFETCH(QString, which);
         QFETCH(QString, control);
         QFETCH(int, role);
@@ -160,8 +158,7 @@ private slots:
     }
 
     // The grid and the list report their cells and entries.
-    void gridAndListEntries()
-    {
+    void gridAndListEntries() {
         QTableView* grid = m_w->DBGrid1();
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
         QCOMPARE(table->role(), QAccessible::Table);
@@ -177,16 +174,17 @@ private slots:
         QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(list);
         QCOMPARE(entries->role(), QAccessible::List);
         QStringList names;
-        for (int i = 0; i < entries->childCount(); ++i) names << entries->child(i)->text(QAccessible::Name);
+        for (int i = 0; i < entries->childCount(); ++i)
+            names << entries->child(i)->text(QAccessible::Name);
         QCOMPARE(names, (QStringList{u"Valid Values..."_s, u"No List for this Parameter Type (fData)"_s}));
     }
 
     // The effect label's text is a property, as a label's is; setting it renames the label for
     // assistive tools at once, and an accessible name given explicitly wins.
-    void effectLabelText()
-    {
+    void effectLabelText() {
         inspect::EffectLabel label;
-        QCOMPARE(label.metaObject()->property(label.metaObject()->indexOfProperty("text")).isWritable(), true);
+        QCOMPARE(label.metaObject()->property(label.metaObject()->indexOfProperty("text")).isWritable(),
+                 true);
         QVERIFY(label.setProperty("text", u"Line one\n\rLine two"_s));
         QCOMPARE(label.text(), u"Line one\n\rLine two"_s);
         QCOMPARE(label.property("text").toString(), u"Line one\n\rLine two"_s);

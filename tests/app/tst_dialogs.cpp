@@ -1,6 +1,6 @@
 #include "platform/ComError.h"
-#include "ui/Dialogs.h"
 #include "platform/TCore2.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -21,8 +21,7 @@ private slots:
     void init() { testing::enable(); }
     void cleanup() { testing::disable(); }
 
-    void fullStopRule_data()
-    {
+    void fullStopRule_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
         QTest::newRow("letter") << u"Access denied"_s << u"Access denied."_s;
@@ -37,8 +36,7 @@ private slots:
         QTest::newRow("non-ASCII") << u"Größe"_s << u"Größe."_s;
         QTest::newRow("empty") << QString() << QString();
     }
-    void fullStopRule()
-    {
+    void fullStopRule() {
         QFETCH(QString, text);
         QFETCH(QString, shown);
         QCOMPARE(errorBoxText(text), shown);
@@ -49,27 +47,32 @@ private slots:
         QCOMPARE(testing::shown()[0].text, shown);
     }
 
-    void escapingErrors_data()
-    {
+    void escapingErrors_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("platform") << 0 << u"Class not registered, ClassID: {4689781D-6EFD-41BC-950B-E6983890FA5C}."_s;
+        QTest::newRow("platform")
+            << 0 << u"Class not registered, ClassID: {4689781D-6EFD-41BC-950B-E6983890FA5C}."_s;
         QTest::newRow("assertion") << 1 << u"DefaultInterface is NULL. TCore2.cpp 3980."_s;
         QTest::newRow("UTF-8 text") << 2 << u"Größe ungültig."_s;
         QTest::newRow("unknown") << 3 << u"An unknown error occurred."_s;
     }
     // An error ends the handler where it is raised, goes to the error box, and the caller goes on.
-    void escapingErrors()
-    {
+    void escapingErrors() {
         QFETCH(int, kind);
         QFETCH(QString, shown);
         bool after = false;
         guarded([&] {
             switch (kind) {
-            case 0: throw vk::ComError(vk::HResult(0x80040154), "Class not registered, ClassID: {4689781D-6EFD-41BC-950B-E6983890FA5C}");
-            case 1: throw talvo::AssertionError("DefaultInterface is NULL. TCore2.cpp 3980");
-            case 2: throw std::runtime_error("Gr\xc3\xb6\xc3\x9f" "e ung\xc3\xbcltig");
-            default: throw 42;
+            case 0:
+                throw vk::ComError(vk::HResult(0x80040154),
+                                   "Class not registered, ClassID: {4689781D-6EFD-41BC-950B-E6983890FA5C}");
+            case 1:
+                throw talvo::AssertionError("DefaultInterface is NULL. TCore2.cpp 3980");
+            case 2:
+                throw std::runtime_error("Gr\xc3\xb6\xc3\x9f"
+                                         "e ung\xc3\xbcltig");
+            default:
+                throw 42;
             }
             after = true;
         });
@@ -78,8 +81,7 @@ private slots:
         QCOMPARE(testing::shown()[0].kind, testing::Shown::Error);
     }
 
-    void inputAnswers()
-    {
+    void inputAnswers() {
         testing::queueInput(u"secret"_s);
         testing::queueInput(std::nullopt);
         QCOMPARE(inputBox(u"Veskor"_s, u"Password"_s, u"pre"_s, 255), std::optional<QString>(u"secret"_s));
@@ -94,8 +96,7 @@ private slots:
 
     // The real boxes, answered from a timer while they run modally. Platform texts that look like
     // markup are shown as written, tags and entities included.
-    void realMessageBoxes_data()
-    {
+    void realMessageBoxes_data() {
         QTest::addColumn<bool>("error");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
@@ -103,12 +104,11 @@ private slots:
         QTest::newRow("error") << true << u"Not found"_s << u"Not found."_s;
         QTest::newRow("message, tags") << false << u"Error Opening Library: hx-<i>ivy</i>"_s
                                        << u"Error Opening Library: hx-<i>ivy</i>"_s;
-        QTest::newRow("message, entity and break") << false << u"Duplicate = A&amp;B<br>C"_s
-                                                   << u"Duplicate = A&amp;B<br>C"_s;
+        QTest::newRow("message, entity and break")
+            << false << u"Duplicate = A&amp;B<br>C"_s << u"Duplicate = A&amp;B<br>C"_s;
         QTest::newRow("error, markup") << true << u"<b>Access denied</b>"_s << u"<b>Access denied</b>."_s;
     }
-    void realMessageBoxes()
-    {
+    void realMessageBoxes() {
         QFETCH(bool, error);
         QFETCH(QString, text);
         QFETCH(QString, shown);
@@ -127,14 +127,17 @@ private slots:
             buttons = int(box->buttons().size());
             // The label that shows the text, whatever the box says of itself.
             for (auto* label : box->findChildren<QLabel*>()) {
-                if (label->text() != boxText) continue;
+                if (label->text() != boxText)
+                    continue;
                 labelText = label->text();
                 labelFormat = label->textFormat();
             }
             box->button(QMessageBox::Ok)->click();
         });
-        if (error) showError(text);
-        else showMessage(text);
+        if (error)
+            showError(text);
+        else
+            showMessage(text);
         QCOMPARE(title, u"Veskor"_s);
         QCOMPARE(boxText, shown);
         QCOMPARE(format, Qt::PlainText);
@@ -144,14 +147,12 @@ private slots:
         QCOMPARE(buttons, 1);
     }
 
-    void realInputBox_data()
-    {
+    void realInputBox_data() {
         QTest::addColumn<bool>("accept");
         QTest::newRow("OK") << true;
         QTest::newRow("cancel") << false;
     }
-    void realInputBox()
-    {
+    void realInputBox() {
         QFETCH(bool, accept);
         testing::disable();
         QString selected, prompt;

@@ -1,16 +1,16 @@
 // The main window frame: start-up and the first showing, the sliding panel, size limits and
 // scrolling, skins and their reach, the mouse buttons, closing. Runs with no platform registered,
 // so start-up meets a connection failure, unless a case runs a platform of its own.
-#include "ui/Dialogs.h"
-#include "tests/support/SimRegistration.h"
+#include "WindowFixture.h"
 #include "app/SkinManager.h"
 #include "app/SmoothScroll.h"
-#include "platform/TCore2.h"
 #include "app/TSplash.h"
 #include "app/Tmainfrm.h"
-#include "WindowFixture.h"
 #include "inspect/frm_details.h"
+#include "platform/TCore2.h"
 #include "platform/vkcom.h"
+#include "tests/support/SimRegistration.h"
+#include "ui/Dialogs.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -37,8 +37,7 @@ using Widths = QList<int>;
 namespace {
 
 // WCAG's contrast ratio of two colours, 1 to 21.
-double contrast(const QColor& a, const QColor& b)
-{
+double contrast(const QColor& a, const QColor& b) {
     auto luminance = [](const QColor& c) {
         auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
         return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
@@ -47,7 +46,9 @@ double contrast(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QRgb pixelOf(QWidget* w, QPoint at) { return w->grab(QRect(at, QSize(1, 1))).toImage().pixel(0, 0); }
+QRgb pixelOf(QWidget* w, QPoint at) {
+    return w->grab(QRect(at, QSize(1, 1))).toImage().pixel(0, 0);
+}
 
 } // namespace
 
@@ -61,31 +62,27 @@ class TestMainWindow : public QObject {
     QPalette m_system;
     QList<QUrl> m_opened;
 
-    Tmainfrm* open()
-    {
+    Tmainfrm* open() {
         m_w = std::make_unique<Tmainfrm>();
         m_w->show();
         return m_w.get();
     }
     // Opens the window on a small catalogue, so the lists, fields and grid have something to show.
-    Tmainfrm* openWithPlatform()
-    {
+    Tmainfrm* openWithPlatform() {
         m_platform = std::make_unique<simtest::RunningPlatform>(apptest::smallCatalogue());
         open();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(m_w.get())); }();
         return m_w.get();
     }
     // A double click as the window system delivers it: a click, then the second press as a double click.
-    void doubleClickRow(int row, Qt::MouseButton mouseButton)
-    {
+    void doubleClickRow(int row, Qt::MouseButton mouseButton) {
         QTableView* grid = m_w->DBGrid1();
         const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
         QTest::mouseClick(grid->viewport(), mouseButton, {}, at);
         QTest::mouseDClick(grid->viewport(), mouseButton, {}, at);
     }
     // Stands in for a window manager whose frame the window system reports as m_frame.
-    void frameByTest()
-    {
+    void frameByTest() {
         m_frame = {};
         Tmainfrm::setFrameReader([this](const Tmainfrm&) { return m_frame; });
     }
@@ -93,8 +90,7 @@ class TestMainWindow : public QObject {
     // The form's background where no control lies, between the left column and the grid.
     QRgb background() const { return pixelOf(m_w->form(), {318, 400}); }
     // Runs one click and returns its steps (positive: wider).
-    Widths clickSteps()
-    {
+    Widths clickSteps() {
         Widths steps;
         m_w->setSlideObserver([&](int from, int to) { steps << to - from; });
         m_w->Button2()->click();
@@ -107,8 +103,7 @@ public slots:
     void openUrl(const QUrl& url) { m_opened << url; }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         // The system's own look, before any skin could have touched it.
         m_system = QApplication::palette();
         vk::coInitialize();
@@ -119,10 +114,10 @@ private slots:
     }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(u"https"_s); }
     void init() { dialogs::testing::enable(); }
-    void cleanup()
-    {
+    void cleanup() {
         m_w.reset();
-        for (inspect::Tfrm_details_* d : inspect::Tfrm_details_::all()) d->close();
+        for (inspect::Tfrm_details_* d : inspect::Tfrm_details_::all())
+            d->close();
         m_platform.reset();
         m_opened.clear();
         Tmainfrm::setCoreFactory(nullptr);
@@ -133,17 +128,16 @@ private slots:
 
     // No platform: the first catalogue request fails while the splash is up; the window still
     // opens, closed to 625 with an empty library list, and the splash goes away.
-    void startUpWithoutPlatform()
-    {
+    void startUpWithoutPlatform() {
         bool splashUpAtError = false;
-        dialogs::testing::setOnShown([&](const dialogs::testing::Shown&) {
-            splashUpAtError = Splash && Splash->isVisible();
-        });
+        dialogs::testing::setOnShown(
+            [&](const dialogs::testing::Shown&) { splashUpAtError = Splash && Splash->isVisible(); });
         open();
         const auto& shown = dialogs::testing::shown();
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(shown[0].kind, dialogs::testing::Shown::Error);
-        QVERIFY2(shown[0].text.contains(u", ClassID: {4689781D-6EFD-41BC-950B-E6983890FA5C}"_s), qPrintable(shown[0].text));
+        QVERIFY2(shown[0].text.contains(u", ClassID: {4689781D-6EFD-41BC-950B-E6983890FA5C}"_s),
+                 qPrintable(shown[0].text));
         QVERIFY(splashUpAtError);
         QVERIFY(m_w->core());
         QVERIFY(!m_w->core()->isConnected());
@@ -153,8 +147,10 @@ private slots:
         QCOMPARE(m_w->cmbLibraries()->count(), 0);
         QCOMPARE(m_w->outerWidth(), Tmainfrm::ClosedWidth);
         QCOMPARE(button(), Tmainfrm::ShowCaption);
-        QCOMPARE(m_w->windowTitle(), Tmainfrm::DesignCaption + u" Vers: "_s + QStringLiteral(VK_PROJECT_VERSION));
-        QVERIFY(m_w->windowTitle().startsWith(u"Int&Ext Parameters for Mirel Product Libraries ::  Vers: "_s));
+        QCOMPARE(m_w->windowTitle(),
+                 Tmainfrm::DesignCaption + u" Vers: "_s + QStringLiteral(VK_PROJECT_VERSION));
+        QVERIFY(
+            m_w->windowTitle().startsWith(u"Int&Ext Parameters for Mirel Product Libraries ::  Vers: "_s));
 
         // StartingUp holds until the resizer's one tick.
         QVERIFY(m_w->StartingUp());
@@ -163,38 +159,39 @@ private slots:
         QVERIFY(!m_w->resizer()->isActive());
     }
 
-    void connectionComponentNotMade()
-    {
-        Tmainfrm::setCoreFactory([]() -> std::unique_ptr<talvo::TCore2> { throw std::runtime_error("no memory"); });
+    void connectionComponentNotMade() {
+        Tmainfrm::setCoreFactory(
+            []() -> std::unique_ptr<talvo::TCore2> { throw std::runtime_error("no memory"); });
         open();
-        QCOMPARE(dialogs::testing::texts(), std::vector<QString>{u"Fatal Error in creating Talvo or Programmer."_s});
+        QCOMPARE(dialogs::testing::texts(),
+                 std::vector<QString>{u"Fatal Error in creating Talvo or Programmer."_s});
         QCOMPARE(dialogs::testing::shown()[0].kind, dialogs::testing::Shown::Message);
         QVERIFY(!m_w->core());
         QCOMPARE(m_w->cmbLibraries()->count(), 0);
         QVERIFY(!Splash->isVisible());
     }
 
-    void slide_data()
-    {
+    void slide_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<Widths>("steps");
         QTest::addColumn<int>("end");
         QTest::addColumn<QString>("caption");
         const Widths full{71, 53, 40, 30, 22, 17, 13, 9, 7, 5, 4, 3, 2, 2, 1, 1, 1, 1, 1, 1, 1};
         Widths closing;
-        for (int s : full) closing << -s;
+        for (int s : full)
+            closing << -s;
         QTest::newRow("open from 625") << 625 << full << 910 << Tmainfrm::HideCaption;
         QTest::newRow("close from 910") << 910 << closing << 625 << Tmainfrm::ShowCaption;
-        QTest::newRow("close from 850") << 850
-                                        << Widths{-56, -42, -31, -24, -18, -13, -10, -7, -6, -4, -3, -2, -2,
-                                                  -1, -1, -1, -1, -1, -1, -1}
-                                        << 625 << Tmainfrm::ShowCaption;
-        QTest::newRow("626 opens") << 626 << Widths{71, 53, 40, 30, 22, 17, 12, 9, 7, 5, 4, 3, 2, 2, 1, 1, 1, 1, 1, 1, 1}
+        QTest::newRow("close from 850")
+            << 850
+            << Widths{-56, -42, -31, -24, -18, -13, -10, -7, -6, -4, -3, -2, -2, -1, -1, -1, -1, -1, -1, -1}
+            << 625 << Tmainfrm::ShowCaption;
+        QTest::newRow("626 opens") << 626 << Widths{71, 53, 40, 30, 22, 17, 12, 9, 7, 5, 4,
+                                                    3,  2,  2,  1,  1,  1,  1,  1, 1, 1}
                                    << 910 << Tmainfrm::HideCaption;
         QTest::newRow("627 closes") << 627 << Widths{-1, -1} << 625 << Tmainfrm::ShowCaption;
     }
-    void slide()
-    {
+    void slide() {
         QFETCH(int, start);
         QFETCH(Widths, steps);
         QFETCH(int, end);
@@ -213,15 +210,15 @@ private slots:
 
     // A second click during a slide runs a nested slide from where it finds the window; the outer
     // slide then finishes toward its own target and sets the caption last.
-    void nestedSlide()
-    {
+    void nestedSlide() {
         open();
         QCOMPARE(m_w->outerWidth(), 625);
         Widths widths;
         int calls = 0;
         m_w->setSlideObserver([&](int, int to) {
             widths << to;
-            if (++calls == 3) QTimer::singleShot(0, m_w->Button2(), &QPushButton::click);
+            if (++calls == 3)
+                QTimer::singleShot(0, m_w->Button2(), &QPushButton::click);
         });
         m_w->Button2()->click();
         QCOMPARE(m_w->outerWidth(), Tmainfrm::OpenWidth);
@@ -232,8 +229,7 @@ private slots:
         QCOMPARE(widths.last(), 910);
     }
 
-    void captionHysteresis_data()
-    {
+    void captionHysteresis_data() {
         QTest::addColumn<bool>("fromOpen");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("caption");
@@ -244,8 +240,7 @@ private slots:
         QTest::newRow("open, 626") << true << 626 << Tmainfrm::ShowCaption;
         QTest::newRow("closed, 630") << false << 630 << Tmainfrm::HideCaption;
     }
-    void captionHysteresis()
-    {
+    void captionHysteresis() {
         QFETCH(bool, fromOpen);
         QFETCH(int, width);
         QFETCH(QString, caption);
@@ -257,8 +252,7 @@ private slots:
         QCOMPARE(button(), caption);
     }
 
-    void sizeLimits_data()
-    {
+    void sizeLimits_data() {
         QTest::addColumn<QSize>("asked");
         QTest::addColumn<QSize>("kept");
         QTest::newRow("too narrow") << QSize(400, 700) << QSize(625, 700);
@@ -267,8 +261,7 @@ private slots:
         QTest::newRow("at the limits") << QSize(625, 550) << QSize(625, 550);
         QTest::newRow("just above") << QSize(626, 551) << QSize(626, 551);
     }
-    void sizeLimits()
-    {
+    void sizeLimits() {
         QFETCH(QSize, asked);
         QFETCH(QSize, kept);
         open();
@@ -277,11 +270,11 @@ private slots:
         QCOMPARE(QSize(m_w->outerWidth(), m_w->outerHeight()), kept);
         // Anchored controls follow the bottom edge of the laid-out area (which scrolls in a window
         // shorter than that).
-        QCOMPARE(m_w->Button2()->parentWidget()->height() - m_w->Button2()->geometry().bottom(), 655 - (609 + 33) + 1);
+        QCOMPARE(m_w->Button2()->parentWidget()->height() - m_w->Button2()->geometry().bottom(),
+                 655 - (609 + 33) + 1);
     }
 
-    void skinCycle()
-    {
+    void skinCycle() {
         open();
         SkinManager* skins = m_w->skinManager();
         QCOMPARE(skins->objectName(), u"sknmgr1"_s);
@@ -295,7 +288,8 @@ private slots:
         const struct {
             const char16_t* skin;
             int hue, saturation;
-        } expected[] = {{u"WLM (internal)", 270, -35}, {u"Steam (internal)", 0, 0}, {u"Pulsar (internal)", 270, -35}};
+        } expected[] = {
+            {u"WLM (internal)", 270, -35}, {u"Steam (internal)", 0, 0}, {u"Pulsar (internal)", 270, -35}};
         QSet<QRgb> windowColours{pulsarWindow};
         for (const auto& e : expected) {
             QTest::mouseDClick(image, Qt::LeftButton);
@@ -313,8 +307,7 @@ private slots:
         QCOMPARE(skins->skinName(), u"Pulsar (internal)"_s);
     }
 
-    void layout()
-    {
+    void layout() {
         open();
         QCOMPARE(m_w->objectName(), u"mainfrm"_s);
         QCOMPARE(m_w->findChild<QObject*>(u"sSkinProvider1"_s) != nullptr, true);
@@ -328,12 +321,14 @@ private slots:
         QCOMPARE(m_w->DBGrid1()->height(), 573 + 100);
         QCOMPARE(m_w->findChild<QWidget*>(u"memo2"_s)->geometry(), QRect(8, 339, 305, 260));
         // Focus order as laid out.
-        const char* order[] = {"lstParameters", "cmbLibraries", "cmbProducts", "DBGrid1", "ed_", "ed_libid",
-                               "ed_manid", "tMaxGain", "tMaxOutput", "tHybrid", "Button2", "memo2"};
+        const char* order[] = {"lstParameters", "cmbLibraries", "cmbProducts", "DBGrid1",
+                               "ed_",           "ed_libid",     "ed_manid",    "tMaxGain",
+                               "tMaxOutput",    "tHybrid",      "Button2",     "memo2"};
         QWidget* w = m_w->findChild<QWidget*>(QLatin1String(order[0]));
         for (size_t i = 1; i < std::size(order); ++i) {
             w = w->nextInFocusChain();
-            while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty()) w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty())
+                w = w->nextInFocusChain();
             QCOMPARE(w->objectName(), QLatin1String(order[i]));
         }
         // Read-only fields show the start of a text too long for them.
@@ -347,8 +342,7 @@ private slots:
     // The first showing's slide works on the outer width, frame included, whenever the window
     // manager frames the window: at once, before the window is exposed, after it, or never. A
     // frame reported while the window manager is still making it (a side below zero) is no frame.
-    void firstShowing_data()
-    {
+    void firstShowing_data() {
         QTest::addColumn<QString>("framed");
         QTest::addColumn<QMargins>("early"); // reported until the frame comes
         QTest::addColumn<QMargins>("frame");
@@ -360,15 +354,15 @@ private slots:
             << u"after exposure"_s << QMargins(1, 20, -624, 5) << QMargins(1, 20, 1, 5);
         QTest::newRow("no window manager") << u"never"_s << none << none;
     }
-    void firstShowing()
-    {
+    void firstShowing() {
         QFETCH(QString, framed);
         QFETCH(QMargins, early);
         QFETCH(QMargins, frame);
         frameByTest();
         m_frame = framed == u"at once"_s ? frame : early;
         m_w = std::make_unique<Tmainfrm>();
-        if (framed == u"before exposure"_s) QTimer::singleShot(0, this, [&] { m_frame = frame; });
+        if (framed == u"before exposure"_s)
+            QTimer::singleShot(0, this, [&] { m_frame = frame; });
         m_w->show();
         if (framed == u"at once"_s) {
             // Nothing to wait for: the slide ran while the window was being shown.
@@ -377,7 +371,8 @@ private slots:
             QVERIFY(Splash->isVisible());
             QCOMPARE(m_w->width(), 842);
             QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
-            if (framed == u"after exposure"_s) m_frame = frame;
+            if (framed == u"after exposure"_s)
+                m_frame = frame;
         }
         QTRY_VERIFY(!Splash->isVisible());
         QTRY_COMPARE(m_w->outerWidth(), 625);
@@ -392,8 +387,7 @@ private slots:
     }
 
     // A frame that comes or goes later changes the outer size like a resize, size limits included.
-    void frameChangeRunsSizeLimits()
-    {
+    void frameChangeRunsSizeLimits() {
         frameByTest();
         m_frame = QMargins(2, 2, 2, 2);
         open();
@@ -411,8 +405,7 @@ private slots:
 
     // A window shorter than the laid-out 655 pixels scrolls its form vertically, never sideways;
     // no control covers another. Taller, the anchored controls follow the bottom edge.
-    void formFitsWindow_data()
-    {
+    void formFitsWindow_data() {
         QTest::addColumn<int>("outerHeight");
         QTest::addColumn<bool>("scrolls");
         QTest::newRow("least height") << 550 << true;
@@ -420,8 +413,7 @@ private slots:
         QTest::newRow("laid out") << 655 + 4 << false;
         QTest::newRow("taller") << 800 << false;
     }
-    void formFitsWindow()
-    {
+    void formFitsWindow() {
         QFETCH(int, outerHeight);
         QFETCH(bool, scrolls);
         open();
@@ -445,7 +437,8 @@ private slots:
         // No two controls overlap, and each lies inside the form.
         QList<QWidget*> controls;
         for (QObject* o : form->children())
-            if (auto* w = qobject_cast<QWidget*>(o); w && w->isVisible() && !w->objectName().isEmpty()) controls << w;
+            if (auto* w = qobject_cast<QWidget*>(o); w && w->isVisible() && !w->objectName().isEmpty())
+                controls << w;
         QVERIFY(controls.size() >= 25);
         for (int i = 0; i < controls.size(); ++i) {
             const QRect a = controls[i]->geometry();
@@ -469,8 +462,7 @@ private slots:
     }
 
     // The wheel, a step and a page glide to their place; steps taken while gliding add up.
-    void formScrollsSmoothly()
-    {
+    void formScrollsSmoothly() {
         vk::SmoothScroll::setDuration(120);
         open();
         m_w->setOuterHeight(550);
@@ -484,7 +476,11 @@ private slots:
         QCOMPARE(bar->value(), 0); // not there at once
         QTRY_COMPARE(bar->value(), bar->singleStep());
         QVERIFY2(seen.size() >= 3, qPrintable(QString::number(seen.size())));
-        QCOMPARE(seen, [&] { QList<int> sorted = seen; std::sort(sorted.begin(), sorted.end()); return sorted; }());
+        QCOMPARE(seen, [&] {
+            QList<int> sorted = seen;
+            std::sort(sorted.begin(), sorted.end());
+            return sorted;
+        }());
 
         // Two steps in quick succession end two steps on.
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
@@ -495,8 +491,8 @@ private slots:
         seen.clear();
         QWidget* viewport = m_w->formScroller()->viewport();
         const QPoint at = m_w->form()->mapTo(viewport, QPoint(318, 500));
-        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &wheel);
         QTRY_COMPARE(bar->value(), bar->maximum());
         QVERIFY(seen.size() >= 2);
@@ -514,8 +510,7 @@ private slots:
     // The skin draws the form's background, the labels on it and its push buttons; the lists,
     // fields, text boxes and grid keep the system's own look in every skin, and so do the details
     // window and the splash.
-    void skinReach_data()
-    {
+    void skinReach_data() {
         QTest::addColumn<int>("doubleClicks");
         QTest::addColumn<QString>("skin");
         QTest::addColumn<QColor>("expected"); // invalid: not fixed here
@@ -524,27 +519,29 @@ private slots:
         QTest::newRow("Steam") << 2 << u"Steam (internal)"_s << QColor(0x3d, 0x41, 0x37);
         QTest::newRow("Pulsar shifted") << 3 << u"Pulsar (internal)"_s << QColor();
     }
-    void skinReach()
-    {
+    void skinReach() {
         QFETCH(int, doubleClicks);
         QFETCH(QString, skin);
         QFETCH(QColor, expected);
         openWithPlatform();
         QCOMPARE(m_w->cmbLibraries()->count(), 1);
         auto* image = m_w->findChild<QLabel*>(u"Image1"_s);
-        for (int i = 0; i < doubleClicks; ++i) QTest::mouseDClick(image, Qt::LeftButton);
+        for (int i = 0; i < doubleClicks; ++i)
+            QTest::mouseDClick(image, Qt::LeftButton);
         QCOMPARE(m_w->skinManager()->skinName(), skin);
         QWidget* form = m_w->form();
 
         // The background is the skin's.
         const QColor painted = QColor(background());
-        if (expected.isValid()) QCOMPARE(painted, expected);
+        if (expected.isValid())
+            QCOMPARE(painted, expected);
         QVERIFY(painted != m_system.color(QPalette::Window));
 
         // Every label lying on the background reads on it.
         int labels = 0;
         for (auto* label : form->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-            if (label->text().isEmpty()) continue;
+            if (label->text().isEmpty())
+                continue;
             ++labels;
             const QColor ink = label->palette().color(label->foregroundRole());
             QVERIFY2(contrast(ink, painted) >= 4.5,
@@ -558,10 +555,10 @@ private slots:
         QVERIFY2(face != m_system.color(QPalette::Button), qPrintable(face.name()));
 
         // Lists, fields, text boxes and the grid: the system's colours, down to the grid's parts.
-        const QPalette::ColorRole roles[] = {QPalette::Window, QPalette::WindowText, QPalette::Base,
-                                             QPalette::Text, QPalette::Button, QPalette::ButtonText,
-                                             QPalette::Highlight, QPalette::HighlightedText, QPalette::Light,
-                                             QPalette::Dark, QPalette::Mid};
+        const QPalette::ColorRole roles[] = {
+            QPalette::Window, QPalette::WindowText, QPalette::Base,      QPalette::Text,
+            QPalette::Button, QPalette::ButtonText, QPalette::Highlight, QPalette::HighlightedText,
+            QPalette::Light,  QPalette::Dark,       QPalette::Mid};
         QList<QWidget*> systemLook;
         for (const char* name : {"cmbLibraries", "cmbProducts", "ed_manid", "ed_libid", "ed_", "tMaxOutput",
                                  "tMaxGain", "tHybrid", "memo2", "lstParameters", "DBGrid1"})
@@ -587,14 +584,14 @@ private slots:
         doubleClickRow(0, Qt::LeftButton);
         QTRY_VERIFY(inspect::frm_details_ && inspect::frm_details_->isVisible());
         QCOMPARE(QColor(pixelOf(inspect::frm_details_, {160, 300})), m_system.color(QPalette::Button));
-        QCOMPARE(inspect::frm_details_->ListBox1->palette().color(QPalette::Base), m_system.color(QPalette::Base));
+        QCOMPARE(inspect::frm_details_->ListBox1->palette().color(QPalette::Base),
+                 m_system.color(QPalette::Base));
         QCOMPARE(QColor(pixelOf(Splash, {3, 147})), m_system.color(QPalette::Button));
     }
 
     // Only the left button acts: the picture's double click, the link's click, the grid's double
     // click. The link shows the address it opens.
-    void onlyLeftButton_data()
-    {
+    void onlyLeftButton_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<Qt::MouseButton>("mouseButton");
         QTest::addColumn<bool>("acts");
@@ -604,8 +601,7 @@ private slots:
             QTest::addRow("%s, middle", control) << QString::fromLatin1(control) << Qt::MiddleButton << false;
         }
     }
-    void onlyLeftButton()
-    {
+    void onlyLeftButton() {
         QFETCH(QString, control);
         QFETCH(Qt::MouseButton, mouseButton);
         QFETCH(bool, acts);
@@ -619,16 +615,17 @@ private slots:
             QCOMPARE(link->text(), u"mirel.example"_s);
             QTest::mouseClick(link, mouseButton);
             QCOMPARE(m_opened, acts ? QList<QUrl>{QUrl(u"https://mirel.example/"_s)} : QList<QUrl>{});
-            if (acts) QCOMPARE(m_opened[0].host(), link->text());
+            if (acts)
+                QCOMPARE(m_opened[0].host(), link->text());
         } else {
             doubleClickRow(1, mouseButton);
             QCOMPARE(inspect::Tfrm_details_::all().size(), detailsBefore + (acts ? 1 : 0));
-            if (acts) QCOMPARE(inspect::SelectedParameter.ParameterName, u"Mode"_s);
+            if (acts)
+                QCOMPARE(inspect::SelectedParameter.ParameterName, u"Mode"_s);
         }
     }
 
-    void closingFrees()
-    {
+    void closingFrees() {
         QPointer<Tmainfrm> w = open();
         m_w.release();
         QCOMPARE(mainfrm, w.data());

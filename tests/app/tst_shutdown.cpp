@@ -1,14 +1,14 @@
 // The program's end with the platform's server module loaded through its class registration, as
 // the tool meets it: every platform reference must be gone before the apartment ends, or the
 // runtime reports the module that still has live objects.
-#include "ui/Dialogs.h"
 #include "app/Program.h"
-#include "tests/support/SimRegistration.h"
 #include "app/SkinManager.h"
 #include "app/TSplash.h"
 #include "app/Tmainfrm.h"
 #include "inspect/frm_details.h"
 #include "platform/vkcom.h"
+#include "tests/support/SimRegistration.h"
+#include "ui/Dialogs.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -21,8 +21,7 @@ class TestShutdown : public QObject {
     Q_OBJECT
 
     // Opens the demo library with a full product and double-clicks the grid's first row.
-    static void openDetails(Tmainfrm& w)
-    {
+    static void openDetails(Tmainfrm& w) {
         QComboBox* libraries = w.cmbLibraries();
         const int meridian = libraries->findText(u"Meridian Professional - MeridianPro"_s);
         QVERIFY(meridian >= 0);
@@ -39,22 +38,19 @@ class TestShutdown : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         SkinManager::suppressAnimations(true);
         Tmainfrm::setSlidePause(0);
         dialogs::testing::enable();
     }
 
-    void doubleClickThenShutDown_data()
-    {
+    void doubleClickThenShutDown_data() {
         QTest::addColumn<bool>("wholeEnd");
         QTest::addColumn<int>("faults");
         QTest::newRow("the program's end") << true << 0;
         QTest::newRow("details kept past the apartment") << false << 1;
     }
-    void doubleClickThenShutDown()
-    {
+    void doubleClickThenShutDown() {
         QFETCH(bool, wholeEnd);
         QFETCH(int, faults);
         simtest::ModuleRegistration registration;
@@ -85,9 +81,10 @@ private slots:
         for (const std::string& fault : reported)
             QVERIFY2(QString::fromStdString(fault).contains(u"talvosim"_s), fault.c_str());
         // None left, or (-1) the system has unloaded the module with the apartment.
-        if (wholeEnd) QVERIFY(sim::moduleLiveObjects() <= 0);
+        if (wholeEnd)
+            QVERIFY(sim::moduleLiveObjects() <= 0);
 
-        // The late release a breach leads to. Safe only where modules are never unloaded.
+            // The late release a breach leads to. Safe only where modules are never unloaded.
 #ifdef _WIN32
         static_cast<void>(inspect::SelectedParameter.Detail.detach());
 #endif

@@ -3,10 +3,10 @@
 #include "catalogue/LibraryCatalogue.h"
 
 #include "platform/Call.h"
-#include "ui/Dialogs.h"
+#include "platform/TCore2.h"
 #include "simulator/SimPlatform.h"
 #include "tests/support/SimRegistration.h"
-#include "platform/TCore2.h"
+#include "ui/Dialogs.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -28,8 +28,7 @@ Q_DECLARE_METATYPE(sim::FaultRule)
 namespace {
 
 // An entry named `name` with caption "Cap " + name and a library "Lib " + name of one product.
-EntrySpec entry(const QString& name, int16_t manufacturer, int16_t id, int products = 1)
-{
+EntrySpec entry(const QString& name, int16_t manufacturer, int16_t id, int products = 1) {
     EntrySpec e;
     e.name = name.toStdU16String();
     e.caption = u"Cap " + e.name;
@@ -46,55 +45,51 @@ EntrySpec entry(const QString& name, int16_t manufacturer, int16_t id, int produ
     return e;
 }
 
-EntrySpec unopenable(const QString& name)
-{
+EntrySpec unopenable(const QString& name) {
     EntrySpec e;
     e.name = name.toStdU16String();
     e.caption = u"Cap " + e.name;
     return e;
 }
 
-EntrySpec locked(const QString& name, const QString& password)
-{
+EntrySpec locked(const QString& name, const QString& password) {
     EntrySpec e = entry(name, 3, 4, 2);
     e.library->password = password.toStdU16String();
     return e;
 }
 
-CatalogSpec catalog(std::vector<EntrySpec> entries)
-{
+CatalogSpec catalog(std::vector<EntrySpec> entries) {
     CatalogSpec c;
     c.entries = std::move(entries);
     return c;
 }
 
-QStringList items(const QComboBox& list)
-{
+QStringList items(const QComboBox& list) {
     QStringList out;
-    for (int i = 0; i < list.count(); ++i) out << list.itemText(i);
+    for (int i = 0; i < list.count(); ++i)
+        out << list.itemText(i);
     return out;
 }
 
-QStringList messages()
-{
+QStringList messages() {
     QStringList out;
     for (const auto& s : dialogs::testing::shown())
-        if (s.kind == dialogs::testing::Shown::Message) out << s.text;
+        if (s.kind == dialogs::testing::Shown::Message)
+            out << s.text;
     return out;
 }
 
-int inputBoxes()
-{
+int inputBoxes() {
     int n = 0;
-    for (const auto& s : dialogs::testing::shown()) n += s.kind == dialogs::testing::Shown::Input;
+    for (const auto& s : dialogs::testing::shown())
+        n += s.kind == dialogs::testing::Shown::Input;
     return n;
 }
 
 // The tool's side of a scan and a selection: the splash gauge and status, the library and product
 // lists, the library fields and m_lib, with the callbacks counted.
 struct Rig {
-    explicit Rig(CatalogSpec content) : running(std::move(content)), platform(running.platform())
-    {
+    explicit Rig(CatalogSpec content) : running(std::move(content)), platform(running.platform()) {
         gauge.setRange(0, 100);
         gauge.reset(); // every value the scan sets shows as a change
         status.setText(QStringLiteral("Analysing Installed Talvo Components..."));
@@ -107,8 +102,7 @@ struct Rig {
         products.setCurrentIndex(1);
     }
 
-    void scan()
-    {
+    void scan() {
         catalogue::scanCatalogue(
             core, {&gauge, &status, &libraries}, [this] { ++tablesCreated; },
             [this] {
@@ -116,19 +110,16 @@ struct Rig {
                 select();
             });
     }
-    void select()
-    {
+    void select() {
         catalogue::selectLibrary(core, m_lib, {&libraries, &ed_libid, &ed_manid, &ed_, &products},
                                  [this] { ++productChanges; });
     }
-    bool fieldsUnchanged() const
-    {
+    bool fieldsUnchanged() const {
         return ed_libid.text() == u"old id" && ed_manid.text() == u"old man" && ed_.text() == u"old name" &&
                items(products) == QStringList{QStringLiteral("(0) : old"), QStringLiteral("(1) : older")} &&
                products.currentIndex() == 1 && productChanges == 0;
     }
-    std::u16string libraryName() const
-    {
+    std::u16string libraryName() const {
         return m_lib ? vk::call(m_lib, &talvo::ILibrary::Name) : std::u16string(u"<none>");
     }
 
@@ -153,8 +144,7 @@ class tst_catalogue : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         vk::coInitialize();
         dialogs::testing::enable();
     }
@@ -187,8 +177,7 @@ private slots:
     void nothingCached();
 };
 
-void tst_catalogue::gaugeValue_data()
-{
+void tst_catalogue::gaugeValue_data() {
     QTest::addColumn<int>("i");
     QTest::addColumn<int>("m");
     QTest::addColumn<int>("value");
@@ -206,29 +195,28 @@ void tst_catalogue::gaugeValue_data()
     QTest::newRow("grown catalogue") << 4 << 3 << 200;
 }
 
-void tst_catalogue::gaugeValue()
-{
+void tst_catalogue::gaugeValue() {
     QFETCH(int, i);
     QFETCH(int, m);
     QFETCH(int, value);
     QCOMPARE(catalogue::gaugeValue(i, m), value);
 }
 
-void tst_catalogue::gaugeDuringScan_data()
-{
+void tst_catalogue::gaugeDuringScan_data() {
     QTest::addColumn<int>("entries");
     QTest::addColumn<QList<int>>("values");
     QTest::newRow("one") << 1 << QList<int>{100};
     QTest::newRow("three") << 3 << QList<int>{0, 50, 100, 0, 50, 100};
-    QTest::newRow("nine") << 9 << QList<int>{0, 12, 25, 38, 50, 62, 75, 88, 100, 0, 12, 25, 38, 50, 62, 75, 88, 100};
+    QTest::newRow("nine") << 9 << QList<int>{0, 12, 25, 38, 50, 62, 75, 88, 100,
+                                             0, 12, 25, 38, 50, 62, 75, 88, 100};
 }
 
-void tst_catalogue::gaugeDuringScan()
-{
+void tst_catalogue::gaugeDuringScan() {
     QFETCH(int, entries);
     QFETCH(QList<int>, values);
     std::vector<EntrySpec> list;
-    for (int i = 0; i < entries; ++i) list.push_back(entry(QString::number(i), 1, int16_t(i + 1)));
+    for (int i = 0; i < entries; ++i)
+        list.push_back(entry(QString::number(i), 1, int16_t(i + 1)));
     Rig rig(catalog(list));
     rig.scan();
     QCOMPARE(rig.gaugeValues, values);
@@ -236,17 +224,15 @@ void tst_catalogue::gaugeDuringScan()
     QCOMPARE(rig.status.text(), QStringLiteral("Checking for Duplicate Libraries..."));
 }
 
-void tst_catalogue::scan_data()
-{
+void tst_catalogue::scan_data() {
     QTest::addColumn<CatalogSpec>("content");
     QTest::addColumn<QStringList>("items");    // in list order
     QTest::addColumn<QStringList>("messages"); // in the order shown
     QTest::addColumn<QString>("opened");       // the library the selection opened
 
-    QTest::newRow("pair (1,2) twice")
-        << catalog({entry(u"A"_s, 1, 2), entry(u"B"_s, 1, 2)})
-        << QStringList{u"(1/2=2) Cap A - A"_s, u"(1/2=2) Cap B - B"_s} << QStringList{u"Duplicate = B"_s}
-        << u"Lib A"_s;
+    QTest::newRow("pair (1,2) twice") << catalog({entry(u"A"_s, 1, 2), entry(u"B"_s, 1, 2)})
+                                      << QStringList{u"(1/2=2) Cap A - A"_s, u"(1/2=2) Cap B - B"_s}
+                                      << QStringList{u"Duplicate = B"_s} << u"Lib A"_s;
     QTest::newRow("pair (1,2) three times")
         << catalog({entry(u"C"_s, 1, 2), entry(u"A"_s, 1, 2), entry(u"B"_s, 1, 2)})
         << QStringList{u"(1/2=3) Cap A - A"_s, u"(1/2=3) Cap B - B"_s, u"(1/2=3) Cap C - C"_s}
@@ -279,17 +265,15 @@ void tst_catalogue::scan_data()
         << catalog({entry(u"A"_s, 32767, 32767), entry(u"B"_s, -32768, 32767), entry(u"C"_s, 32767, 32767)})
         << QStringList{u"(32767/32767=2) Cap A - A"_s, u"(32767/32767=2) Cap C - C"_s, u"Cap B - B"_s}
         << QStringList{u"Duplicate = C"_s} << u"Lib A"_s;
-    QTest::newRow("caption and name in UTF-16")
-        << catalog({[] {
-               EntrySpec e = entry(u"N\u00e4me \U0001F600"_s, 1, 1);
-               e.caption = u"\u00c9t\u00e9";
-               return e;
-           }()})
-        << QStringList{u"\u00c9t\u00e9 - N\u00e4me \U0001F600"_s} << QStringList{} << u"Lib N\u00e4me \U0001F600"_s;
+    QTest::newRow("caption and name in UTF-16") << catalog({[] {
+        EntrySpec e = entry(u"N\u00e4me \U0001F600"_s, 1, 1);
+        e.caption = u"\u00c9t\u00e9";
+        return e;
+    }()}) << QStringList{u"\u00c9t\u00e9 - N\u00e4me \U0001F600"_s}
+                                                << QStringList{} << u"Lib N\u00e4me \U0001F600"_s;
 }
 
-void tst_catalogue::scan()
-{
+void tst_catalogue::scan() {
     QFETCH(CatalogSpec, content);
     QFETCH(QStringList, items);
     QFETCH(QStringList, messages);
@@ -307,8 +291,7 @@ void tst_catalogue::scan()
     QCOMPARE(inputBoxes(), 0);
 }
 
-void tst_catalogue::emptyCatalogue()
-{
+void tst_catalogue::emptyCatalogue() {
     Rig rig(catalog({}));
     rig.scan();
     QVERIFY(rig.gaugeValues.isEmpty());
@@ -325,8 +308,7 @@ void tst_catalogue::emptyCatalogue()
     QVERIFY(rig.fieldsUnchanged());
 }
 
-void tst_catalogue::addSorted_data()
-{
+void tst_catalogue::addSorted_data() {
     QTest::addColumn<QStringList>("before"); // already in the list, as given
     QTest::addColumn<QStringList>("added");
     QTest::addColumn<QStringList>("after");
@@ -341,13 +323,11 @@ void tst_catalogue::addSorted_data()
     QTest::newRow("among equal items already listed")
         << QStringList{} << QStringList{u"b"_s, u"a"_s, u"B"_s, u"c"_s, u"A"_s, u"b"_s}
         << QStringList{u"a"_s, u"A"_s, u"b"_s, u"B"_s, u"b"_s, u"c"_s};
-    QTest::newRow("list filled by other means")
-        << QStringList{u"d"_s, u"b"_s} << QStringList{u"c"_s, u"a"_s}
-        << QStringList{u"a"_s, u"d"_s, u"b"_s, u"c"_s};
+    QTest::newRow("list filled by other means") << QStringList{u"d"_s, u"b"_s} << QStringList{u"c"_s, u"a"_s}
+                                                << QStringList{u"a"_s, u"d"_s, u"b"_s, u"c"_s};
 }
 
-void tst_catalogue::addSorted()
-{
+void tst_catalogue::addSorted() {
     QFETCH(QStringList, before);
     QFETCH(QStringList, added);
     QFETCH(QStringList, after);
@@ -356,7 +336,8 @@ void tst_catalogue::addSorted()
     catalogue::addSorted(&list, u"zzz"_s);
     list.clear();
     list.addItems(before);
-    for (const QString& s : added) catalogue::addSorted(&list, s);
+    for (const QString& s : added)
+        catalogue::addSorted(&list, s);
     QCOMPARE(items(list), after);
 
     // All at once: the same places as one by one.
@@ -368,8 +349,7 @@ void tst_catalogue::addSorted()
     QCOMPARE(items(batch), after);
 }
 
-void tst_catalogue::libraryKey_data()
-{
+void tst_catalogue::libraryKey_data() {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("key");
     const QString name100(100, u'n');
@@ -381,8 +361,7 @@ void tst_catalogue::libraryKey_data()
         << u"Cap - "_s + QString(99, u'n') + u"\U0001F600"_s << QString(99, u'n');
 }
 
-void tst_catalogue::libraryKey()
-{
+void tst_catalogue::libraryKey() {
     QFETCH(QString, item);
     QFETCH(QString, key);
     QCOMPARE(catalogue::libraryKey(item), key);
@@ -390,8 +369,7 @@ void tst_catalogue::libraryKey()
 
 // Keys that do not name an entry: the lookup fails with the platform's error, which propagates;
 // m_lib stays empty and nothing else moves.
-void tst_catalogue::keyLookup_data()
-{
+void tst_catalogue::keyLookup_data() {
     QTest::addColumn<CatalogSpec>("content");
     QTest::addColumn<QString>("key");
     EntrySpec dashed = entry(u"N"_s, 1, 1);
@@ -401,8 +379,7 @@ void tst_catalogue::keyLookup_data()
     QTest::newRow("name of 120 characters") << catalog({entry(longName, 1, 1)}) << QString(100, u'k');
 }
 
-void tst_catalogue::keyLookup()
-{
+void tst_catalogue::keyLookup() {
     QFETCH(CatalogSpec, content);
     QFETCH(QString, key);
     Rig rig(content);
@@ -413,12 +390,12 @@ void tst_catalogue::keyLookup()
     const std::string quoted = "\"" + key.toStdString() + "\"";
     bool looked = false;
     for (const auto& c : rig.platform->calls())
-        if (c.op == "ICatalog.Item" && c.argument == quoted) looked = true;
+        if (c.op == "ICatalog.Item" && c.argument == quoted)
+            looked = true;
     QVERIFY2(looked, quoted.c_str());
 }
 
-void tst_catalogue::threeProducts()
-{
+void tst_catalogue::threeProducts() {
     Rig rig(catalog({entry(u"A"_s, 7, 9, 3)}));
     rig.scan();
     QCOMPARE(items(rig.products), (QStringList{u"(0) : P0"_s, u"(1) : P1"_s, u"(2) : P2"_s}));
@@ -431,16 +408,14 @@ void tst_catalogue::threeProducts()
     QVERIFY(messages().isEmpty());
 }
 
-void tst_catalogue::signedIdentifiers()
-{
+void tst_catalogue::signedIdentifiers() {
     Rig rig(catalog({entry(u"A"_s, -32768, -1)}));
     rig.scan();
     QCOMPARE(rig.ed_libid.text(), u"-1"_s);
     QCOMPARE(rig.ed_manid.text(), u"-32768"_s);
 }
 
-void tst_catalogue::lockedLibrary_data()
-{
+void tst_catalogue::lockedLibrary_data() {
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("unlocked");
@@ -450,8 +425,7 @@ void tst_catalogue::lockedLibrary_data()
     QTest::newRow("cancel") << false << QString() << false << QString();
 }
 
-void tst_catalogue::lockedLibrary()
-{
+void tst_catalogue::lockedLibrary() {
     QFETCH(bool, ok);
     QFETCH(QString, typed);
     QFETCH(bool, unlocked);
@@ -483,8 +457,7 @@ void tst_catalogue::lockedLibrary()
     }
 }
 
-void tst_catalogue::noLibraryObject()
-{
+void tst_catalogue::noLibraryObject() {
     EntrySpec empty = entry(u"E"_s, 1, 1);
     empty.nullLibrary = true;
     Rig rig(catalog({empty, entry(u"F"_s, 1, 1)}));
@@ -498,8 +471,7 @@ void tst_catalogue::noLibraryObject()
 
 // Errors the scan does not catch end it where they happen: the list keeps what the list pass added,
 // nothing is selected and the selection is not called.
-void tst_catalogue::scanErrors_data()
-{
+void tst_catalogue::scanErrors_data() {
     QTest::addColumn<sim::FaultRule>("fault");
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<int>("tables");
@@ -515,15 +487,16 @@ void tst_catalogue::scanErrors_data()
         r.description = u"simulated failure";
         return r;
     };
-    QTest::newRow("first Count") << rule("ICatalog.Count", "", 0) << QStringList{} << 0 << analysing << QList<int>{};
+    QTest::newRow("first Count") << rule("ICatalog.Count", "", 0) << QStringList{} << 0 << analysing
+                                 << QList<int>{};
     QTest::newRow("Count in the range pass")
         << rule("ICatalog.Count", "", 2) << QStringList{} << 0 << analysing << QList<int>{0};
     QTest::newRow("identifiers in the range pass")
         << rule("ILibrary.LibraryID", "", 1) << QStringList{} << 0 << analysing << QList<int>{0, 50};
     QTest::newRow("Count of the duplicate pass")
         << rule("ICatalog.Count", "", 4) << QStringList{} << 0 << checking << QList<int>{0, 50, 100};
-    QTest::newRow("Catalog of the list pass")
-        << rule("ICore.Catalog", "", 14) << QStringList{} << 1 << checking << QList<int>{0, 50, 100, 0, 50, 100};
+    QTest::newRow("Catalog of the list pass") << rule("ICore.Catalog", "", 14) << QStringList{} << 1
+                                              << checking << QList<int>{0, 50, 100, 0, 50, 100};
     QTest::newRow("Caption of the second entry")
         << rule("ICatalogEntry.Caption", "B", 0) << QStringList{u"Cap A - A"_s} << 1 << checking
         << QList<int>{0, 50, 100, 0, 50, 100};
@@ -532,8 +505,7 @@ void tst_catalogue::scanErrors_data()
         << QList<int>{0, 50, 100, 0, 50, 100};
 }
 
-void tst_catalogue::scanErrors()
-{
+void tst_catalogue::scanErrors() {
     QFETCH(sim::FaultRule, fault);
     QFETCH(QStringList, items);
     QFETCH(int, tables);
@@ -553,23 +525,23 @@ void tst_catalogue::scanErrors()
 }
 
 // Failing platform calls during a selection propagate; what the selection did so far stays.
-void tst_catalogue::selectionErrors_data()
-{
+void tst_catalogue::selectionErrors_data() {
     QTest::addColumn<QString>("op");
     QTest::addColumn<QString>("object");
-    QTest::addColumn<bool>("opened");         // m_lib holds the new library
+    QTest::addColumn<bool>("opened");          // m_lib holds the new library
     QTest::addColumn<QStringList>("products"); // the product list afterwards (empty: unchanged)
     QTest::addColumn<QString>("name");         // ed_ afterwards
-    QTest::newRow("opening") << u"ICatalogEntry.Library"_s << u"B"_s << false << QStringList{} << u"old name"_s;
-    QTest::newRow("lock test") << u"ILibrary.Products"_s << u"Lib B"_s << true << QStringList{} << u"old name"_s;
+    QTest::newRow("opening") << u"ICatalogEntry.Library"_s << u"B"_s << false << QStringList{}
+                             << u"old name"_s;
+    QTest::newRow("lock test") << u"ILibrary.Products"_s << u"Lib B"_s << true << QStringList{}
+                               << u"old name"_s;
     QTest::newRow("identifiers") << u"ILibrary.ManufacturerID"_s << u"Lib B"_s << true << QStringList{}
                                  << u"old name"_s;
     QTest::newRow("second product") << u"IProduct.Name"_s << u"P1"_s << true << QStringList{u"(0) : P0"_s}
                                     << u"Lib B"_s;
 }
 
-void tst_catalogue::selectionErrors()
-{
+void tst_catalogue::selectionErrors() {
     QFETCH(QString, op);
     QFETCH(QString, object);
     QFETCH(bool, opened);
@@ -598,9 +570,9 @@ void tst_catalogue::selectionErrors()
     }
 }
 
-void tst_catalogue::nothingCached()
-{
-    Rig rig(catalog({entry(u"B"_s, 1, 1, 2), unopenable(u"X"_s), entry(u"A"_s, 1, 2, 2), entry(u"C"_s, 1, 2, 2)}));
+void tst_catalogue::nothingCached() {
+    Rig rig(catalog(
+        {entry(u"B"_s, 1, 1, 2), unopenable(u"X"_s), entry(u"A"_s, 1, 2, 2), entry(u"C"_s, 1, 2, 2)}));
     rig.scan();
     const auto& p = *rig.platform;
     // One fresh catalogue for every catalogue operation.

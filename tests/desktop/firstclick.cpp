@@ -12,14 +12,14 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QString last;
     QTimer probe;
     probe.setInterval(20);
     QObject::connect(&probe, &QTimer::timeout, &app, [&last] {
-        if (!mainfrm || !mainfrm->isVisible()) return;
+        if (!mainfrm || !mainfrm->isVisible())
+            return;
         const QPushButton* button = mainfrm->Button2();
         const QPoint at = button->mapToGlobal(QPoint(0, 0));
         const QString line = QStringLiteral("Button2 x=%1 y=%2 w=%3 h=%4 outer=%5 caption=%6")
@@ -29,7 +29,8 @@ int main(int argc, char** argv)
                                  .arg(button->height())
                                  .arg(mainfrm->outerWidth())
                                  .arg(button->text());
-        if (line == last) return;
+        if (line == last)
+            return;
         last = line;
         std::printf("%s\n", line.toUtf8().constData());
         std::fflush(stdout);

@@ -1,13 +1,13 @@
 // The grid's double click and the details window: the hand-over, the texts and list of every kind
 // of parameter, the cap on long value lists, a failure midway, and the clipboard shortcuts.
-#include "platform/Call.h"
-#include "ui/Dialogs.h"
 #include "inspect/EffectLabel.h"
+#include "inspect/frm_details.h"
+#include "platform/Call.h"
 #include "product/ParamTable.h"
 #include "product/Pidx.h"
-#include "tests/support/SimFixtures.h"
 #include "simulator/SimPlatform.h"
-#include "inspect/frm_details.h"
+#include "tests/support/SimFixtures.h"
+#include "ui/Dialogs.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -24,15 +24,15 @@ using inspect::Tfrm_details_;
 
 namespace {
 
-std::u16string u16(const QString& s) { return s.toStdU16String(); }
+std::u16string u16(const QString& s) {
+    return s.toStdU16String();
+}
 
-sim::CatalogSpec catalogOf(std::vector<sim::ProductSpec> products)
-{
+sim::CatalogSpec catalogOf(std::vector<sim::ProductSpec> products) {
     return simtest::oneLibraryCatalog({u"demo", u"Demo", u"Demo Library", u"1.0"}, std::move(products));
 }
 
-sim::ParameterSpec parameter(std::u16string name, int32_t id, std::optional<sim::DetailSpec> detail)
-{
+sim::ParameterSpec parameter(std::u16string name, int32_t id, std::optional<sim::DetailSpec> detail) {
     sim::ParameterSpec p;
     p.name = std::move(name);
     p.paramId = id;
@@ -41,8 +41,7 @@ sim::ParameterSpec parameter(std::u16string name, int32_t id, std::optional<sim:
 }
 
 // The cases here read in decibels unless they say otherwise.
-sim::DetailSpec detailOf(int32_t kind, int32_t min, int32_t max, int32_t def, std::u16string units = u"dB")
-{
+sim::DetailSpec detailOf(int32_t kind, int32_t min, int32_t max, int32_t def, std::u16string units = u"dB") {
     return simtest::detail(kind, min, max, def, std::move(units));
 }
 
@@ -56,13 +55,13 @@ struct Scene {
     QLineEdit ed_;
     QWidget mainWindow;
 
-    explicit Scene(std::vector<sim::ProductSpec> specs)
-    {
+    explicit Scene(std::vector<sim::ProductSpec> specs) {
         ed_.setText(u"Demo Library"_s);
         mainWindow.setGeometry(100, 100, 800, 600);
         const size_t count = specs.size();
         std::vector<std::vector<sim::ParameterSpec>> params;
-        for (const auto& s : specs) params.push_back(s.intParameters);
+        for (const auto& s : specs)
+            params.push_back(s.intParameters);
         platform = sim::Platform::create(catalogOf(std::move(specs)));
         auto library = simtest::firstLibrary(*platform);
         auto all = vk::call(library, &talvo::ILibrary::Products);
@@ -72,7 +71,8 @@ struct Scene {
             auto table = std::make_unique<product::ParamTable>();
             std::vector<product::ParamTable::Row> rows;
             for (size_t n = 0; n < params[i].size(); ++n)
-                rows.push_back({int32_t(n), QString::fromStdU16String(params[i][n].name), params[i][n].paramId});
+                rows.push_back(
+                    {int32_t(n), QString::fromStdU16String(params[i][n].name), params[i][n].paramId});
             table->appendRows(std::move(rows));
             table->first();
             tables.push_back(std::move(table));
@@ -81,21 +81,20 @@ struct Scene {
     }
 
     // Selecting a product writes its cells over what an earlier product left.
-    void select(size_t product)
-    {
+    void select(size_t product) {
         const auto& t = *tables[product];
-        for (int r = 0; r < t.rowCount(); ++r) pidx.set(t.row(r).IntParamId, t.row(r).AsListed);
+        for (int r = 0; r < t.rowCount(); ++r)
+            pidx.set(t.row(r).IntParamId, t.row(r).AsListed);
     }
 
-    void doubleClick(size_t product, int row)
-    {
+    void doubleClick(size_t product, int row) {
         tables[product]->setRecNo(row);
         inspect::DBGrid1DblClick(products[product], *tables[product], pidx, &ed_, &mainWindow);
     }
 
     // Opens the details of a single parameter of a single product.
-    static std::unique_ptr<Scene> single(sim::DetailSpec detail, std::u16string name = u"Gain", int32_t id = 7)
-    {
+    static std::unique_ptr<Scene> single(sim::DetailSpec detail, std::u16string name = u"Gain",
+                                         int32_t id = 7) {
         sim::ProductSpec p;
         p.name = u"P1";
         p.mapName = u"MAP_A";
@@ -106,18 +105,18 @@ struct Scene {
     }
 };
 
-QStringList items(const QListView* list)
-{
+QStringList items(const QListView* list) {
     QStringList out;
     const QAbstractItemModel* model = list->model();
-    for (int i = 0; i < model->rowCount(); ++i) out << model->index(i, 0).data().toString();
+    for (int i = 0; i < model->rowCount(); ++i)
+        out << model->index(i, 0).data().toString();
     return out;
 }
 
-QString detailsText(const QString& name, const QStringList& lines)
-{
+QString detailsText(const QString& name, const QStringList& lines) {
     QString d = name + u" Parameter Details\n\r"_s;
-    for (const QString& l : lines) d += u"\r\n"_s + l;
+    for (const QString& l : lines)
+        d += u"\r\n"_s + l;
     return d;
 }
 
@@ -150,18 +149,19 @@ private slots:
     void failingDefaultOnClick();
 };
 
-void TestDetails::initTestCase() { dialogs::testing::enable(); }
+void TestDetails::initTestCase() {
+    dialogs::testing::enable();
+}
 
-void TestDetails::cleanup()
-{
+void TestDetails::cleanup() {
     dialogs::testing::clear();
     QLocale::setDefault(QLocale::c());
     // Windows live until the end; close those of this case so the next one starts uncovered.
-    for (Tfrm_details_* w : Tfrm_details_::all()) w->close();
+    for (Tfrm_details_* w : Tfrm_details_::all())
+        w->close();
 }
 
-void TestDetails::noProductOrNoRowDoesNothing()
-{
+void TestDetails::noProductOrNoRowDoesNothing() {
     auto scene = Scene::single(detailOf(2, 0, 1, 0));
     const auto before = Tfrm_details_::all().size();
     product::ParamTable empty;
@@ -172,12 +172,12 @@ void TestDetails::noProductOrNoRowDoesNothing()
     QVERIFY(dialogs::testing::shown().empty());
 }
 
-void TestDetails::threeDoubleClicksThreeWindows()
-{
+void TestDetails::threeDoubleClicksThreeWindows() {
     sim::ProductSpec p;
     p.name = u"P1";
     p.mapName = u"MAP_A";
-    p.intParameters = {parameter(u"Volume", 3, detailOf(2, 0, 10, 5)), parameter(u"Bass", 1, detailOf(0, 0, 1, 0)),
+    p.intParameters = {parameter(u"Volume", 3, detailOf(2, 0, 10, 5)),
+                       parameter(u"Bass", 1, detailOf(0, 0, 1, 0)),
                        parameter(u"Treble", 2, detailOf(2, -5, 5, 0))};
     Scene scene({p});
     scene.select(0);
@@ -193,7 +193,8 @@ void TestDetails::threeDoubleClicksThreeWindows()
     QCOMPARE(Tfrm_details_::all().size(), before + 3);
     QCOMPARE(Tfrm_details_::all().mid(before), opened);
     QCOMPARE(inspect::frm_details_, opened.last());
-    for (Tfrm_details_* w : opened) QVERIFY(w->isVisible());
+    for (Tfrm_details_* w : opened)
+        QVERIFY(w->isVisible());
     QVERIFY(opened[2]->lbl_details->text().startsWith(u"Treble Parameter Details"_s));
     QCOMPARE(SelectedParameter.ParameterName, u"Treble"_s);
     QCOMPARE(SelectedParameter.ParamID, 2);
@@ -205,8 +206,7 @@ void TestDetails::threeDoubleClicksThreeWindows()
     QVERIFY(Tfrm_details_::all().contains(opened[0]));
 }
 
-void TestDetails::failedLookup_data()
-{
+void TestDetails::failedLookup_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<bool>("lookedUp"); // whether the product was asked for its parameters
     // Rows: 0 fine, 1 refuses IParameterDetail, 2 has no Pidx cell for this product,
@@ -217,8 +217,7 @@ void TestDetails::failedLookup_data()
     QTest::newRow("negative ParamID") << 4 << false;
 }
 
-void TestDetails::failedLookup()
-{
+void TestDetails::failedLookup() {
     QFETCH(int, row);
     QFETCH(bool, lookedUp);
     sim::ProductSpec p;
@@ -226,7 +225,8 @@ void TestDetails::failedLookup()
     p.mapName = u"MAP_A";
     p.intParameters = {parameter(u"Good", 1, detailOf(2, 0, 1, 0)), parameter(u"Bare", 2, std::nullopt),
                        parameter(u"Unindexed", 3, detailOf(2, 0, 1, 0)),
-                       parameter(u"High", 2000, detailOf(2, 0, 1, 0)), parameter(u"Low", -1, detailOf(2, 0, 1, 0))};
+                       parameter(u"High", 2000, detailOf(2, 0, 1, 0)),
+                       parameter(u"Low", -1, detailOf(2, 0, 1, 0))};
     Scene scene({p});
     scene.select(0);
     scene.pidx.cell(3)->clear(); // as if the product view had never written it
@@ -249,8 +249,7 @@ void TestDetails::failedLookup()
     QCOMPARE(scene.platform->count("IProduct.IntParameters") > 0, lookedUp);
 }
 
-void TestDetails::mapNameFailureLeavesHandOver()
-{
+void TestDetails::mapNameFailureLeavesHandOver() {
     auto scene = Scene::single(detailOf(2, 0, 1, 0), u"Gain", 7);
     scene->doubleClick(0, 0);
     const auto before = Tfrm_details_::all().size();
@@ -264,8 +263,7 @@ void TestDetails::mapNameFailureLeavesHandOver()
     QCOMPARE(Tfrm_details_::all().size(), before);
 }
 
-void TestDetails::windowShape()
-{
+void TestDetails::windowShape() {
     auto scene = Scene::single(detailOf(0, 0, 1, 0));
     scene->doubleClick(0, 0);
     Tfrm_details_* w = inspect::frm_details_;
@@ -278,7 +276,8 @@ void TestDetails::windowShape()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-    QVERIFY((w->frameGeometry().center() - scene->mainWindow.frameGeometry().center()).manhattanLength() <= 12);
+    QVERIFY((w->frameGeometry().center() - scene->mainWindow.frameGeometry().center()).manhattanLength() <=
+            12);
     QCOMPARE(w->lbl_map->text(), u"Map : MAP_A"_s);
     // The list and the map label follow the right and bottom edges; the details label does not.
     w->resize(446, 544);
@@ -287,8 +286,7 @@ void TestDetails::windowShape()
     QCOMPARE(w->lbl_details->pos(), QPoint(8, 6));
 }
 
-void TestDetails::listShowsAndSelects()
-{
+void TestDetails::listShowsAndSelects() {
     auto scene = Scene::single(detailOf(1, 0, 99, 0, u"u"));
     scene->doubleClick(0, 0);
     Tfrm_details_* w = inspect::frm_details_;
@@ -300,7 +298,8 @@ void TestDetails::listShowsAndSelects()
     // Rows 13 pixels high from the top, each showing its entry.
     const QAbstractItemModel* model = list->model();
     QCOMPARE(list->visualRect(model->index(0, 0)).top(), 0);
-    for (int row : {0, 1, 30}) QCOMPARE(list->visualRect(model->index(row, 0)).height(), 13);
+    for (int row : {0, 1, 30})
+        QCOMPARE(list->visualRect(model->index(row, 0)).height(), 13);
     QCOMPARE(list->indexAt(QPoint(10, 3 * 13 + 6)).data().toString(), u"2: 2 u"_s);
 
     // One entry selected at a time, by click or key; nothing to edit.
@@ -324,8 +323,7 @@ void TestDetails::listShowsAndSelects()
     QCOMPARE(list->visualRect(model->index(2, 0)).top(), 26);
 }
 
-void TestDetails::details_data()
-{
+void TestDetails::details_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("min");
     QTest::addColumn<int>("max");
@@ -340,12 +338,13 @@ void TestDetails::details_data()
     const QString valid = u"Valid Values..."_s;
     QTest::newRow("single bit ignores its range")
         << 0 << 5 << 9 << 6 << u"dB"_s << 1.0 << QStringList{} << u"C"_s
-        << QStringList{u"ParamID = 7"_s, u"Type = fSingle Bit"_s} << QStringList{valid, u"0: Off"_s, u"1: On"_s};
-    QTest::newRow("list, 2 and 0.5")
-        << 1 << 0 << 3 << 4 << u"dB"_s << 0.5 << QStringList{} << u"C"_s
-        << QStringList{u"ParamID = 7"_s, u"Type = fList"_s, u"MIN = 0 (0 dB)"_s, u"MAX = 3 (1.5 dB)"_s,
-                       u"Default Value = 4 (2 dB)"_s}
-        << QStringList{valid, u"0: 0 dB"_s, u"1: 0.5 dB"_s, u"2: 1 dB"_s, u"3: 1.5 dB"_s};
+        << QStringList{u"ParamID = 7"_s, u"Type = fSingle Bit"_s}
+        << QStringList{valid, u"0: Off"_s, u"1: On"_s};
+    QTest::newRow("list, 2 and 0.5") << 1 << 0 << 3 << 4 << u"dB"_s << 0.5 << QStringList{} << u"C"_s
+                                     << QStringList{u"ParamID = 7"_s, u"Type = fList"_s, u"MIN = 0 (0 dB)"_s,
+                                                    u"MAX = 3 (1.5 dB)"_s, u"Default Value = 4 (2 dB)"_s}
+                                     << QStringList{valid, u"0: 0 dB"_s, u"1: 0.5 dB"_s, u"2: 1 dB"_s,
+                                                    u"3: 1.5 dB"_s};
     QTest::newRow("list, decimal comma")
         << 1 << 0 << 3 << 4 << u"dB"_s << 0.5 << QStringList{} << u"de_DE"_s
         << QStringList{u"ParamID = 7"_s, u"Type = fList"_s, u"MIN = 0 (0 dB)"_s, u"MAX = 3 (1,5 dB)"_s,
@@ -366,11 +365,10 @@ void TestDetails::details_data()
         << QStringList{u"ParamID = 7"_s, u"Type = fList"_s, u"MIN = 5 (5 ms)"_s, u"MAX = 4 (4 ms)"_s,
                        u"Default Value = 5 (5 ms)"_s}
         << QStringList{valid};
-    QTest::newRow("data")
-        << 2 << -3 << 12 << 0 << u"Hz"_s << 1.0 << QStringList{} << u"C"_s
-        << QStringList{u"ParamID = 7"_s, u"Type = fData"_s, u"MIN = -3Hz"_s, u"MAX = 12Hz"_s,
-                       u"Default Value = 0 Hz"_s}
-        << QStringList{valid, u"No List for this Parameter Type (fData)"_s};
+    QTest::newRow("data") << 2 << -3 << 12 << 0 << u"Hz"_s << 1.0 << QStringList{} << u"C"_s
+                          << QStringList{u"ParamID = 7"_s, u"Type = fData"_s, u"MIN = -3Hz"_s,
+                                         u"MAX = 12Hz"_s, u"Default Value = 0 Hz"_s}
+                          << QStringList{valid, u"No List for this Parameter Type (fData)"_s};
     QTest::newRow("text list, Off against off")
         << 3 << 0 << 2 << 1 << u"x"_s << 1.0 << QStringList{u"Off"_s, u"On"_s, u"off"_s} << u"C"_s
         << QStringList{u"ParamID = 7"_s, u"Type = fTextList"_s, u"MIN = 0 (Offx)"_s, u"MAX = 2 (off x)"_s,
@@ -386,13 +384,11 @@ void TestDetails::details_data()
         << QStringList{u"ParamID = 7"_s, u"Type = fDiscrete"_s, u"MIN = 2 (2x)"_s, u"MAX = 1 (1 x)"_s,
                        u"Default Value = 2 (2x)"_s}
         << QStringList{valid};
-    QTest::newRow("unknown kind 7")
-        << 7 << 0 << 3 << 1 << u"dB"_s << 1.0 << QStringList{} << u"C"_s
-        << QStringList{u"ParamID = 7"_s, u"Type = "_s} << QStringList{valid};
+    QTest::newRow("unknown kind 7") << 7 << 0 << 3 << 1 << u"dB"_s << 1.0 << QStringList{} << u"C"_s
+                                    << QStringList{u"ParamID = 7"_s, u"Type = "_s} << QStringList{valid};
 }
 
-void TestDetails::details()
-{
+void TestDetails::details() {
     QFETCH(int, kind);
     QFETCH(int, min);
     QFETCH(int, max);
@@ -407,7 +403,8 @@ void TestDetails::details()
 
     sim::DetailSpec d = detailOf(kind, min, max, def, u16(units));
     d.scale = scale;
-    for (const QString& t : texts) d.texts.push_back(u16(t));
+    for (const QString& t : texts)
+        d.texts.push_back(u16(t));
     auto scene = Scene::single(d);
     scene->doubleClick(0, 0);
     QVERIFY(dialogs::testing::shown().empty());
@@ -417,25 +414,31 @@ void TestDetails::details()
     QCOMPARE(items(w->ListBox1), list);
 }
 
-void TestDetails::platformAskedAfresh_data()
-{
+void TestDetails::platformAskedAfresh_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QStringList>("ops");
     const QString k = u"Kind"_s, mn = u"Min"_s, mx = u"Max"_s, df = u"Default"_s, un = u"Units"_s;
     const QString sc = u"Scale"_s, tx = u"Texts"_s;
-    QTest::newRow("list") << 1
-                          << QStringList{k,  un, k,  k,  mn, mn, sc, u"ToReal(0)"_s, mx, mx, sc, u"ToReal(1)"_s,
-                                         df, df, sc, u"ToReal(1)"_s, mn, mx, sc, u"ToReal(0)"_s, sc,
-                                         u"ToReal(1)"_s};
-    const QStringList textOps{mn, mn, tx, u"Text(0)"_s, mx, mx, tx, u"Text(1)"_s, df, df, tx, u"Text(1)"_s,
-                              mn, mx, tx, u"Text(0)"_s, tx, u"Text(0)"_s, tx, u"Text(1)"_s, tx, u"Text(1)"_s};
+    QTest::newRow("list") << 1 << QStringList{k,  un,
+                                              k,  k,
+                                              mn, mn,
+                                              sc, u"ToReal(0)"_s,
+                                              mx, mx,
+                                              sc, u"ToReal(1)"_s,
+                                              df, df,
+                                              sc, u"ToReal(1)"_s,
+                                              mn, mx,
+                                              sc, u"ToReal(0)"_s,
+                                              sc, u"ToReal(1)"_s};
+    const QStringList textOps{mn, mn,           tx, u"Text(0)"_s, mx, mx,          tx, u"Text(1)"_s,
+                              df, df,           tx, u"Text(1)"_s, mn, mx,          tx, u"Text(0)"_s,
+                              tx, u"Text(0)"_s, tx, u"Text(1)"_s, tx, u"Text(1)"_s};
     QTest::newRow("text list") << 3 << QStringList{k, un, k, k, k, k} + textOps;
     QTest::newRow("discrete") << 4 << QStringList{k, un, k, k, k, k, k} + textOps;
     QTest::newRow("data") << 2 << QStringList{k, un, k, k, k, mn, mx, df};
 }
 
-void TestDetails::platformAskedAfresh()
-{
+void TestDetails::platformAskedAfresh() {
     QFETCH(int, kind);
     QFETCH(QStringList, ops);
     auto scene = Scene::single(detailOf(kind, 0, 1, 1));
@@ -443,16 +446,17 @@ void TestDetails::platformAskedAfresh()
     QStringList seen;
     for (const sim::Call& c : scene->platform->calls()) {
         const QString op = QString::fromStdString(c.op);
-        if (!op.startsWith(u"IParameterDetail."_s) && !op.startsWith(u"IValue"_s)) continue;
+        if (!op.startsWith(u"IParameterDetail."_s) && !op.startsWith(u"IValue"_s))
+            continue;
         QString name = op.section(u'.', 1);
-        if (!c.argument.empty()) name += u'(' + QString::fromStdString(c.argument) + u')';
+        if (!c.argument.empty())
+            name += u'(' + QString::fromStdString(c.argument) + u')';
         seen << name;
     }
     QCOMPARE(seen, ops);
 }
 
-void TestDetails::longRangeCapped_data()
-{
+void TestDetails::longRangeCapped_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("min");
     QTest::addColumn<int>("max");
@@ -460,7 +464,8 @@ void TestDetails::longRangeCapped_data()
     QTest::addColumn<QString>("lastValue");
     QTest::addColumn<QString>("tail"); // empty: no count entry
 
-    QTest::newRow("65,536 values, all listed") << 1 << 0 << 65535 << 65536 << u"65535: 65535 u"_s << QString();
+    QTest::newRow("65,536 values, all listed")
+        << 1 << 0 << 65535 << 65536 << u"65535: 65535 u"_s << QString();
     QTest::newRow("65,537 values") << 1 << 0 << 65536 << 65536 << u"65535: 65535 u"_s
                                    << u"(1 more values not listed)"_s;
     QTest::newRow("whole 32-bit range, list")
@@ -473,8 +478,7 @@ void TestDetails::longRangeCapped_data()
         << 4 << INT_MAX - 2 << INT_MAX << 3 << u"2147483647: 2147483647 u"_s << QString();
 }
 
-void TestDetails::longRangeCapped()
-{
+void TestDetails::longRangeCapped() {
     QFETCH(int, kind);
     QFETCH(int, min);
     QFETCH(int, max);
@@ -487,15 +491,15 @@ void TestDetails::longRangeCapped()
     const int expected = 1 + valueEntries + (tail.isEmpty() ? 0 : 1);
     QCOMPARE(list->rowCount(), expected);
     QCOMPARE(list->index(valueEntries, 0).data().toString(), lastValue);
-    if (!tail.isEmpty()) QCOMPARE(list->index(expected - 1, 0).data().toString(), tail);
+    if (!tail.isEmpty())
+        QCOMPARE(list->index(expected - 1, 0).data().toString(), tail);
     // Three conversions for the MIN, MAX and Default lines, then one (list) or two (text kinds) per entry.
     const size_t perEntry = kind == 1 ? 1 : 2;
     const char* conv = kind == 1 ? "IValueScale.ToReal" : "IValueTexts.Text";
     QCOMPARE(scene->platform->count(conv), 3 + perEntry * size_t(valueEntries));
 }
 
-void TestDetails::failureMidway()
-{
+void TestDetails::failureMidway() {
     auto scene = Scene::single(detailOf(1, 0, 9, 0, u"dB"));
     sim::FaultRule rule;
     rule.op = "IValueScale.ToReal";
@@ -517,8 +521,7 @@ void TestDetails::failureMidway()
     QCOMPARE(scene->platform->count("IValueScale.ToReal"), size_t(6));
 }
 
-void TestDetails::clipboardFollowsNewestParameter()
-{
+void TestDetails::clipboardFollowsNewestParameter() {
     sim::ProductSpec a;
     a.name = u"P1";
     a.mapName = u"MAP_A";
@@ -548,8 +551,7 @@ void TestDetails::clipboardFollowsNewestParameter()
     QCOMPARE(cb->text(), u"-7"_s);
 }
 
-void TestDetails::failingDefaultOnClick()
-{
+void TestDetails::failingDefaultOnClick() {
     auto scene = Scene::single(detailOf(2, 0, 10, 5));
     scene->doubleClick(0, 0);
     sim::FaultRule rule;

@@ -19,26 +19,27 @@ private slots:
     void readOnly();
 };
 
-void TestEntryListModel::texts_data()
-{
+void TestEntryListModel::texts_data() {
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("none") << QStringList{};
     QTest::newRow("one") << QStringList{u"Valid Values..."_s};
-    QTest::newRow("empty ones among others") << QStringList{QString(), u"1: On"_s, QString(), QString(), u"x"_s};
-    QTest::newRow("surrogate pairs, NUL, line breaks")
-        << QStringList{u"1: \U0001F50A dB"_s, QStringView(u"a\0b", 3).toString(), u"two\r\nlines"_s, u"\U0001F50A"_s};
+    QTest::newRow("empty ones among others")
+        << QStringList{QString(), u"1: On"_s, QString(), QString(), u"x"_s};
+    QTest::newRow("surrogate pairs, NUL, line breaks") << QStringList{
+        u"1: \U0001F50A dB"_s, QStringView(u"a\0b", 3).toString(), u"two\r\nlines"_s, u"\U0001F50A"_s};
     QStringList many;
-    for (int i = 0; i < 70000; ++i) many << QString::number(i - 35000) + u": Setting"_s;
+    for (int i = 0; i < 70000; ++i)
+        many << QString::number(i - 35000) + u": Setting"_s;
     many << QString(100000, u'w');
     QTest::newRow("70,001, the last 100,000 characters long") << many;
 }
 
-void TestEntryListModel::texts()
-{
+void TestEntryListModel::texts() {
     QFETCH(QStringList, entries);
     EntryListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    for (const QString& e : entries) model.append(e);
+    for (const QString& e : entries)
+        model.append(e);
     model.publish();
     QCOMPARE(model.rowCount(), entries.size());
     for (int row = 0; row < entries.size(); ++row) {
@@ -47,8 +48,7 @@ void TestEntryListModel::texts()
     }
 }
 
-void TestEntryListModel::rowsAppearWhenPublished()
-{
+void TestEntryListModel::rowsAppearWhenPublished() {
     EntryListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
@@ -58,7 +58,7 @@ void TestEntryListModel::rowsAppearWhenPublished()
     QCOMPARE(model.rowCount(), 0);
     QVERIFY(!model.index(0, 0).isValid());
     model.publish();
-    model.publish(); // nothing new: no signal
+    model.publish();                                   // nothing new: no signal
     model.append({u"1: ", u"On", u"", QStringView()}); // pieces, empty and null ones among them
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.data(model.index(1, 0)).toString(), u"0: Off"_s);
@@ -77,8 +77,7 @@ void TestEntryListModel::rowsAppearWhenPublished()
     QVERIFY(!model.index(0, 1).isValid());
 }
 
-void TestEntryListModel::readOnly()
-{
+void TestEntryListModel::readOnly() {
     EntryListModel model;
     model.append(u"0: Off");
     model.publish();

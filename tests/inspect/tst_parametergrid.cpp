@@ -1,7 +1,7 @@
 // The parameter grid: title clicks and their colours, cell colours and text placement, the widths
 // held while starting up, and the current row kept in step with the table.
-#include "product/ParamTable.h"
 #include "inspect/ParameterGrid.h"
+#include "product/ParamTable.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -19,7 +19,9 @@ using product::ParamTable;
 
 namespace {
 
-bool isDark(QRgb c) { return qGray(c) < 110; }
+bool isDark(QRgb c) {
+    return qGray(c) < 110;
+}
 
 // A grid shown over four rows whose fields are in three different orders.
 struct GridFixture {
@@ -28,8 +30,7 @@ struct GridFixture {
     QTableView view;
     std::unique_ptr<ParameterGrid> grid;
 
-    explicit GridFixture(bool starting = false) : startingUp(starting)
-    {
+    explicit GridFixture(bool starting = false) : startingUp(starting) {
         view.setObjectName(QStringLiteral("DBGrid1"));
         table.appendRows({{0, QStringLiteral("Delta"), 30},
                           {1, QStringLiteral("bravo"), 10},
@@ -39,31 +40,31 @@ struct GridFixture {
         grid = std::make_unique<ParameterGrid>(&view, &table, &startingUp);
         view.resize(276, 300);
     }
-    void show()
-    {
+    void show() {
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
     }
     QHeaderView* header() const { return view.horizontalHeader(); }
     // The title's background: the colour most of its inside shows (its text covers a varying part,
     // depending on the fonts the system has).
-    QRgb titlePixel(int logical) const
-    {
+    QRgb titlePixel(int logical) const {
         const QImage img = header()->grab().toImage();
         const int left = header()->sectionViewportPosition(logical);
         std::map<QRgb, int> seen;
         for (int x = left + 1; x < left + header()->sectionSize(logical) - 1; ++x)
-            for (int y = 1; y < img.height() - 1; ++y) ++seen[img.pixel(x, y)];
-        return std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+            for (int y = 1; y < img.height() - 1; ++y)
+                ++seen[img.pixel(x, y)];
+        return std::max_element(seen.begin(), seen.end(),
+                                [](auto& a, auto& b) { return a.second < b.second; })
+            ->first;
     }
-    QStringList names() const
-    {
+    QStringList names() const {
         QStringList out;
-        for (int r = 0; r < view.model()->rowCount(); ++r) out << view.model()->index(r, 1).data().toString();
+        for (int r = 0; r < view.model()->rowCount(); ++r)
+            out << view.model()->index(r, 1).data().toString();
         return out;
     }
-    QPoint titleCentre(int logical) const
-    {
+    QPoint titleCentre(int logical) const {
         return {header()->sectionViewportPosition(logical) + header()->sectionSize(logical) / 2,
                 header()->height() / 2};
     }
@@ -84,8 +85,7 @@ private slots:
     void currentRowInStep();
 };
 
-void TestParameterGrid::titleClickSameColumnTwice_data()
-{
+void TestParameterGrid::titleClickSameColumnTwice_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QStringList>("order");
     QTest::newRow("AsListed") << 0 << QStringList{u"Delta"_s, u"bravo"_s, u"Alpha"_s, u"charlie"_s};
@@ -93,8 +93,7 @@ void TestParameterGrid::titleClickSameColumnTwice_data()
     QTest::newRow("ParamID") << 2 << QStringList{u"bravo"_s, u"charlie"_s, u"Delta"_s, u"Alpha"_s};
 }
 
-void TestParameterGrid::titleClickSameColumnTwice()
-{
+void TestParameterGrid::titleClickSameColumnTwice() {
     QFETCH(int, column);
     QFETCH(QStringList, order);
     GridFixture f;
@@ -127,8 +126,7 @@ void TestParameterGrid::titleClickSameColumnTwice()
     }
 }
 
-void TestParameterGrid::resizeReleaseIsNoClick()
-{
+void TestParameterGrid::resizeReleaseIsNoClick() {
     GridFixture f;
     f.show();
     QWidget* vp = f.header()->viewport();
@@ -143,8 +141,7 @@ void TestParameterGrid::resizeReleaseIsNoClick()
     QCOMPARE(f.table.indexField(), ParamTable::AsListed);
 }
 
-void TestParameterGrid::cellColoursAndPlacement()
-{
+void TestParameterGrid::cellColoursAndPlacement() {
     GridFixture f;
     f.show();
     f.table.setRecNo(1);
@@ -159,7 +156,8 @@ void TestParameterGrid::cellColoursAndPlacement()
             auto darkIn = [&](int x0, int x1, int y0, int y1) {
                 for (int x = x0; x <= x1; ++x)
                     for (int y = y0; y <= y1; ++y)
-                        if (isDark(img.pixel(x, y))) return true;
+                        if (isDark(img.pixel(x, y)))
+                            return true;
                 return false;
             };
             QVERIFY(!darkIn(r.left(), r.right(), r.top(), r.top() + 1));
@@ -176,8 +174,7 @@ void TestParameterGrid::cellColoursAndPlacement()
 
 // A skin with light window text, and a skin change that re-polishes every widget: the one selected
 // row of a table still shows black bold text on its pale green.
-void TestParameterGrid::cellTextUnderLightSkinText()
-{
+void TestParameterGrid::cellTextUnderLightSkinText() {
     QPalette light = QApplication::palette();
     light.setColor(QPalette::WindowText, Qt::white);
     light.setColor(QPalette::Text, Qt::white);
@@ -193,7 +190,8 @@ void TestParameterGrid::cellTextUnderLightSkinText()
         const QRect r = f.view.visualRect(f.view.model()->index(0, 1));
         int n = 0;
         for (int x = r.left(); x <= r.right(); ++x)
-            for (int y = r.top(); y <= r.bottom(); ++y) n += isDark(img.pixel(x, y));
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                n += isDark(img.pixel(x, y));
         return n;
     };
     const int before = darkPixels();
@@ -204,8 +202,7 @@ void TestParameterGrid::cellTextUnderLightSkinText()
     QApplication::setPalette(QPalette());
 }
 
-void TestParameterGrid::startUpWidthsHeld()
-{
+void TestParameterGrid::startUpWidthsHeld() {
     GridFixture f(true);
     QHeaderView* h = f.header();
     // The design widths last only until the first painting while starting up.
@@ -230,8 +227,7 @@ void TestParameterGrid::startUpWidthsHeld()
     QCOMPARE(h->sectionSize(1), 200);
 }
 
-void TestParameterGrid::currentRowInStep()
-{
+void TestParameterGrid::currentRowInStep() {
     GridFixture f;
     f.show();
     QAbstractItemModel* m = f.view.model();

@@ -7,8 +7,8 @@
 #include "platform/vkcom.h"
 
 #include <cstdint>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // Exports of the test server modules.
@@ -33,12 +33,15 @@ template <class I> class Unknown : public I {
 public:
     explicit Unknown(Counts* counts = nullptr) : m_counts(counts) {}
     virtual ~Unknown() {
-        if (m_counts) m_counts->destroyed = true;
+        if (m_counts)
+            m_counts->destroyed = true;
     }
 
     vk::HResult VK_CALL QueryInterface(const vk::Guid& iid, void** out) override {
-        if (m_counts) ++m_counts->queries;
-        if (!out) return vk::E_POINTER_;
+        if (m_counts)
+            ++m_counts->queries;
+        if (!out)
+            return vk::E_POINTER_;
         constexpr bool dual = std::is_base_of_v<vk::IDispatch, I>;
         if (iid == vk::Iid<vk::IUnknown>::value || (dual && iid == vk::Iid<vk::IDispatch>::value) ||
             (iid == vk::Iid<I>::value && !refuseOwn)) {
@@ -50,13 +53,16 @@ public:
         return vk::E_NOINTERFACE_;
     }
     uint32_t VK_CALL AddRef() override {
-        if (m_counts) ++m_counts->addRefs;
+        if (m_counts)
+            ++m_counts->addRefs;
         return ++m_refs;
     }
     uint32_t VK_CALL Release() override {
-        if (m_counts) ++m_counts->releases;
+        if (m_counts)
+            ++m_counts->releases;
         const uint32_t left = --m_refs;
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
 
@@ -87,7 +93,8 @@ public:
 protected:
     // A failure the way a server returns one: the description first, then the status.
     static vk::HResult fail(vk::HResult status, const std::u16string& description) {
-        if (!description.empty()) vk::setErrorInfo(description);
+        if (!description.empty())
+            vk::setErrorInfo(description);
         return status;
     }
 };
@@ -109,7 +116,8 @@ public:
 
 private:
     static vk::HResult text(const std::u16string& s, vk::Bstr* out) {
-        if (!out) return vk::E_POINTER_;
+        if (!out)
+            return vk::E_POINTER_;
         *out = vk::bstrAlloc(s);
         return *out ? vk::S_OK_ : vk::E_OUTOFMEMORY_;
     }
@@ -119,7 +127,7 @@ class Library final : public Object<talvo::ILibrary> {
 public:
     using Object::Object;
     int16_t libraryId = 0;
-    std::u16string password;       // the right one
+    std::u16string password; // the right one
     std::vector<std::u16string> tried;
 
     vk::HResult VK_CALL reserved1() override { return vk::E_NOTIMPL_; }
@@ -147,13 +155,15 @@ public:
     Counts* entryCounts = nullptr; // handed to every entry made
 
     vk::HResult VK_CALL Count(int32_t* out) override {
-        if (vk::failed(countStatus)) return countStatus;
+        if (vk::failed(countStatus))
+            return countStatus;
         *out = count;
         return vk::S_OK_;
     }
     vk::HResult VK_CALL Item(vk::Variant* index, talvo::ICatalogEntry** out) override {
         *out = nullptr;
-        if (!index) return vk::E_POINTER_;
+        if (!index)
+            return vk::E_POINTER_;
         std::u16string name;
         if (index->vt == vk::VT_I4_ && index->lVal >= 0 && index->lVal < count)
             name = u"entry" + std::u16string(vk::fromUtf8(std::to_string(index->lVal)));
@@ -182,7 +192,8 @@ public:
     vk::HResult VK_CALL Catalog(talvo::ICatalog** out) override {
         ++catalogCalls;
         *out = nullptr;
-        if (vk::failed(catalogStatus)) return fail(catalogStatus, catalogError);
+        if (vk::failed(catalogStatus))
+            return fail(catalogStatus, catalogError);
         auto* c = new fake::Catalog;
         c->count = catalogCount;
         *out = c;

@@ -3,8 +3,8 @@
 // read; on Windows into the machine-wide class keys, removed again by clear().
 #pragma once
 
-#include "tests/support/SystemAccess.h"
 #include "platform/vkcom.h"
+#include "tests/support/SystemAccess.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -34,7 +34,8 @@ public:
     void clear() {
         for (const std::string& id : m_written) {
             vk::Guid clsid;
-            if (vk::parseGuid(id, clsid)) simtest::deleteClassRegistration(clsid);
+            if (vk::parseGuid(id, clsid))
+                simtest::deleteClassRegistration(clsid);
         }
         m_written.clear();
     }
@@ -62,11 +63,14 @@ public:
         QDir().mkpath(folder);
         const QString path = folder + u'/' + QString::fromStdString(vk::toString(clsid)) + u".reg"_s;
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return {};
         f.write(content);
         return path;
     }
-    QString write(const vk::Guid& clsid, const QByteArray& content) const { return write(home(), clsid, content); }
+    QString write(const vk::Guid& clsid, const QByteArray& content) const {
+        return write(home(), clsid, content);
+    }
 
     // Removes every registration written so far.
     void clear() const {

@@ -5,10 +5,10 @@
 #include "tests/support/SystemAccess.h"
 
 // How many objects the test server module has made; 0 while it is not loaded.
-inline int serverCreated()
-{
+inline int serverCreated() {
     const simtest::Module server(VK_TEST_SERVER, simtest::Module::Mode::IfLoaded);
-    if (!server) return 0;
+    if (!server)
+        return 0;
     const auto fn = server.symbol<fake::CreatedCountFn>("vkcomTestServerCreated");
     return fn ? fn() : -1;
 }

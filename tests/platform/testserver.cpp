@@ -19,11 +19,14 @@ public:
 
     vk::HResult VK_CALL CreateInstance(vk::IUnknown* outer, const vk::Guid& iid, void** out) override {
         *out = nullptr;
-        if (outer) return vk::CLASS_E_NOAGGREGATION_;
+        if (outer)
+            return vk::CLASS_E_NOAGGREGATION_;
         fake::Counts* counts = g_made.emplace_back(std::make_unique<fake::Counts>()).get();
         vk::IUnknown* object = nullptr;
-        if (m_clsid == talvo::CLSID_Core2) object = new fake::Core(counts);
-        else object = new fake::Catalog(counts);
+        if (m_clsid == talvo::CLSID_Core2)
+            object = new fake::Core(counts);
+        else
+            object = new fake::Catalog(counts);
         ++g_created;
         const vk::HResult h = object->QueryInterface(iid, out);
         object->Release();
@@ -37,14 +40,14 @@ private:
 
 } // namespace
 
-VK_TEST_EXPORT vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid,
-                                                                              const vk::Guid& iid, void** out) {
+VK_TEST_EXPORT vk::HResult VK_CALL DllGetClassObject(const vk::Guid& clsid, const vk::Guid& iid, void** out) {
     *out = nullptr;
     if (clsid == fake::CLSID_TestRefused) {
         vk::setErrorInfo(u"the test server does not serve this class");
         return vk::CLASS_E_CLASSNOTAVAILABLE_;
     }
-    if (clsid != talvo::CLSID_Core2 && clsid != fake::CLSID_TestCatalog) return vk::CLASS_E_CLASSNOTAVAILABLE_;
+    if (clsid != talvo::CLSID_Core2 && clsid != fake::CLSID_TestCatalog)
+        return vk::CLASS_E_CLASSNOTAVAILABLE_;
     auto* f = new Factory(clsid);
     const vk::HResult h = f->QueryInterface(iid, out);
     f->Release();

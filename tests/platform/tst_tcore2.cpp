@@ -1,10 +1,10 @@
 // The connection component: what it records at construction, when it connects, how it attaches to a
 // running platform, how often it connects, and the errors of a platform that cannot be reached.
+#include "Fakes.h"
+#include "Registry.h"
+#include "ServerProbe.h"
 #include "platform/Call.h"
 #include "platform/ComError.h"
-#include "Fakes.h"
-#include "ServerProbe.h"
-#include "Registry.h"
 #include "platform/TCore2.h"
 
 #include <QTest>
@@ -14,7 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
 
 // A platform instance published in the running-object table for the life of the guard.
 class Running {
@@ -108,7 +107,7 @@ void tst_tcore2::attachesToRunningInstance() {
         QVERIFY(def.get() == static_cast<talvo::ICore*>(running.core()));
         QCOMPARE(running.core()->refs(), refsBefore + 2);
     }
-    QCOMPARE(serverCreated(), created); // no new instance
+    QCOMPARE(serverCreated(), created);           // no new instance
     QCOMPARE(running.core()->refs(), refsBefore); // destruction disconnects
 }
 
@@ -127,7 +126,7 @@ void tst_tcore2::createsOnFirstCatalog() {
     core.Disconnect();
     QVERIFY(!core.isConnected());
     core.Disconnect(); // twice does no harm
-    QVERIFY(catalog); // handed-out catalogues outlive the connection
+    QVERIFY(catalog);  // handed-out catalogues outlive the connection
 }
 
 void tst_tcore2::connectsOnce() {
@@ -166,7 +165,8 @@ void tst_tcore2::notInstalled() {
     QFETCH(int, status);
     QFETCH(QString, message);
     QFETCH(bool, anySystem);
-    if (!registration.isEmpty()) m_reg.write(talvo::CLSID_Core2, registration);
+    if (!registration.isEmpty())
+        m_reg.write(talvo::CLSID_Core2, registration);
     vk::setErrorInfo(u"left over from an earlier call");
 #ifdef _WIN32
     // The system's runtime fails these creations with statuses and texts of its own (Wine's
@@ -185,9 +185,11 @@ void tst_tcore2::notInstalled() {
         ++errors;
         const QString text = QString::fromUtf8(e.what());
         QVERIFY(vk::failed(e.code()));
-        if (exact) QCOMPARE(e.code(), status);
+        if (exact)
+            QCOMPARE(e.code(), status);
         QVERIFY2(text.endsWith(kClassIdSuffix), qPrintable(text));
-        if (exact) QVERIFY2(text.contains(message), qPrintable(text));
+        if (exact)
+            QVERIFY2(text.contains(message), qPrintable(text));
         QVERIFY2(!text.contains(u"left over"_s), qPrintable(text));
     }
     QCOMPARE(errors, 1);
@@ -220,8 +222,8 @@ void tst_tcore2::refusedCore() {
 void tst_tcore2::failingCatalog_data() {
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("message");
-    QTest::newRow("server's description") << u"Catalogue store \u00abmain\u00bb is locked"_s
-                                          << u"Catalogue store \u00abmain\u00bb is locked"_s;
+    QTest::newRow("server's description")
+        << u"Catalogue store \u00abmain\u00bb is locked"_s << u"Catalogue store \u00abmain\u00bb is locked"_s;
 #ifdef _WIN32
     QTest::newRow("status text") << QString() << QString::fromStdString(vk::statusText(vk::E_FAIL_));
 #else

@@ -1,11 +1,11 @@
 // The component runtime: identifiers, statuses, wide strings, variants, error information, counted
 // references, checked calls, creation through class registrations and the running-object table.
+#include "Fakes.h"
+#include "Registry.h"
+#include "ServerProbe.h"
 #include "platform/Call.h"
 #include "platform/ComError.h"
 #include "platform/ComPtr.h"
-#include "Fakes.h"
-#include "ServerProbe.h"
-#include "Registry.h"
 #include "platform/vkcom.h"
 
 #include <QDir>
@@ -21,10 +21,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-QString q(std::u16string_view s) { return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size())); }
-std::u16string u(const QString& s) { return s.toStdU16String(); }
-
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+QString q(std::u16string_view s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size()));
+}
+std::u16string u(const QString& s) {
+    return s.toStdU16String();
+}
 
 constexpr vk::Guid kUnregistered = vk::guidOf("{0BADC0DE-0000-4000-8000-000000000001}");
 
@@ -97,14 +102,20 @@ void tst_vkcom::guidParse_data() {
                           << QByteArray("{00000000-0000-0000-0000-000000000000}");
     QTest::newRow("empty") << QByteArray() << false << QByteArray();
     QTest::newRow("no braces") << QByteArray("4689781D-6EFD-41BC-950B-E6983890FA5C") << false << QByteArray();
-    QTest::newRow("no closing brace") << QByteArray("{4689781D-6EFD-41BC-950B-E6983890FA5C") << false << QByteArray();
-    QTest::newRow("trailing") << QByteArray("{4689781D-6EFD-41BC-950B-E6983890FA5C}x") << false << QByteArray();
-    QTest::newRow("short group") << QByteArray("{4689781D-6EF-41BCA-950B-E6983890FA5C}") << false << QByteArray();
+    QTest::newRow("no closing brace")
+        << QByteArray("{4689781D-6EFD-41BC-950B-E6983890FA5C") << false << QByteArray();
+    QTest::newRow("trailing") << QByteArray("{4689781D-6EFD-41BC-950B-E6983890FA5C}x") << false
+                              << QByteArray();
+    QTest::newRow("short group") << QByteArray("{4689781D-6EF-41BCA-950B-E6983890FA5C}") << false
+                                 << QByteArray();
     QTest::newRow("not hex") << QByteArray("{4689781G-6EFD-41BC-950B-E6983890FA5C}") << false << QByteArray();
-    QTest::newRow("blank inside") << QByteArray("{4689781D-6EFD-41BC-950B-E6983890FA5 }") << false << QByteArray();
+    QTest::newRow("blank inside") << QByteArray("{4689781D-6EFD-41BC-950B-E6983890FA5 }") << false
+                                  << QByteArray();
     QTest::newRow("sign") << QByteArray("{+689781D-6EFD-41BC-950B-E6983890FA5C}") << false << QByteArray();
-    QTest::newRow("no dashes") << QByteArray("{4689781D06EFD041BC0950B0E6983890FA5C}") << false << QByteArray();
-    QTest::newRow("parentheses") << QByteArray("(4689781D-6EFD-41BC-950B-E6983890FA5C)") << false << QByteArray();
+    QTest::newRow("no dashes") << QByteArray("{4689781D06EFD041BC0950B0E6983890FA5C}") << false
+                               << QByteArray();
+    QTest::newRow("parentheses") << QByteArray("(4689781D-6EFD-41BC-950B-E6983890FA5C)") << false
+                                 << QByteArray();
 }
 
 void tst_vkcom::guidParse() {
@@ -114,8 +125,10 @@ void tst_vkcom::guidParse() {
     vk::Guid g = vk::guidOf("{11111111-2222-3333-4444-555555555555}");
     const vk::Guid before = g;
     QCOMPARE(vk::parseGuid(std::string_view(text.constData(), size_t(text.size())), g), ok);
-    if (ok) QCOMPARE(QByteArray::fromStdString(vk::toString(g)), printed);
-    else QVERIFY(g == before); // a rejected text leaves the identifier alone
+    if (ok)
+        QCOMPARE(QByteArray::fromStdString(vk::toString(g)), printed);
+    else
+        QVERIFY(g == before); // a rejected text leaves the identifier alone
 }
 
 void tst_vkcom::guidPrint() {
@@ -171,12 +184,28 @@ void tst_vkcom::statusTexts() {
 
 void tst_vkcom::statusTextsAll() {
     // Every declared code has a text of its own, without full stop or line break.
-    for (vk::HResult h : {vk::S_OK_, vk::S_FALSE_, vk::E_NOTIMPL_, vk::E_NOINTERFACE_, vk::E_POINTER_, vk::E_ABORT_,
-                          vk::E_FAIL_, vk::E_UNEXPECTED_, vk::E_ACCESSDENIED_, vk::E_HANDLE_, vk::E_OUTOFMEMORY_,
-                          vk::E_INVALIDARG_, vk::DISP_E_TYPEMISMATCH_, vk::DISP_E_BADINDEX_,
-                          vk::CLASS_E_NOAGGREGATION_, vk::CLASS_E_CLASSNOTAVAILABLE_, vk::REGDB_E_CLASSNOTREG_,
-                          vk::CO_E_NOTINITIALIZED_, vk::CO_E_DLLNOTFOUND_, vk::CO_E_ERRORINDLL_,
-                          vk::MK_E_UNAVAILABLE_, vk::CO_E_SERVER_EXEC_FAILURE_}) {
+    for (vk::HResult h : {vk::S_OK_,
+                          vk::S_FALSE_,
+                          vk::E_NOTIMPL_,
+                          vk::E_NOINTERFACE_,
+                          vk::E_POINTER_,
+                          vk::E_ABORT_,
+                          vk::E_FAIL_,
+                          vk::E_UNEXPECTED_,
+                          vk::E_ACCESSDENIED_,
+                          vk::E_HANDLE_,
+                          vk::E_OUTOFMEMORY_,
+                          vk::E_INVALIDARG_,
+                          vk::DISP_E_TYPEMISMATCH_,
+                          vk::DISP_E_BADINDEX_,
+                          vk::CLASS_E_NOAGGREGATION_,
+                          vk::CLASS_E_CLASSNOTAVAILABLE_,
+                          vk::REGDB_E_CLASSNOTREG_,
+                          vk::CO_E_NOTINITIALIZED_,
+                          vk::CO_E_DLLNOTFOUND_,
+                          vk::CO_E_ERRORINDLL_,
+                          vk::MK_E_UNAVAILABLE_,
+                          vk::CO_E_SERVER_EXEC_FAILURE_}) {
         const std::string t = vk::statusText(h);
         QVERIFY2(!t.empty() && t.back() != '.' && t.find('\n') == std::string::npos, t.c_str());
         QVERIFY2(t.find("0x") == std::string::npos, t.c_str());
@@ -191,9 +220,9 @@ void tst_vkcom::bstrLayout() {
     QVERIFY(s);
     uint32_t bytes = 0;
     std::memcpy(&bytes, reinterpret_cast<const char*>(s) - 4, 4);
-    QCOMPARE(bytes, 10u);           // the prefix counts bytes
-    QCOMPARE(vk::bstrLen(s), 5u);   // an embedded NUL does not end the string
-    QCOMPARE(s[5], u'\0');          // but it is terminated
+    QCOMPARE(bytes, 10u);         // the prefix counts bytes
+    QCOMPARE(vk::bstrLen(s), 5u); // an embedded NUL does not end the string
+    QCOMPARE(s[5], u'\0');        // but it is terminated
     QVERIFY(vk::bstrView(s) == std::u16string_view(text, 5));
     vk::bstrFree(s);
 
@@ -241,13 +270,14 @@ void tst_vkcom::utf16ToUtf8_data() {
     QTest::newRow("two bytes") << u"\u00e9"_s << QByteArray("\xC3\xA9");
     QTest::newRow("three bytes") << u"\u20ac"_s << QByteArray("\xE2\x82\xAC");
     QTest::newRow("non-BMP") << QString::fromUcs4(U"\U0001F600") << QByteArray("\xF0\x9F\x98\x80");
-    QTest::newRow("embedded NUL") << QString(reinterpret_cast<const QChar*>(u"a\0b"), 3) << QByteArray("a\0b", 3);
+    QTest::newRow("embedded NUL") << QString(reinterpret_cast<const QChar*>(u"a\0b"), 3)
+                                  << QByteArray("a\0b", 3);
     const char16_t high[] = {u'x', 0xD83D};
-    QTest::newRow("high surrogate at end") << QString(reinterpret_cast<const QChar*>(high), 2)
-                                           << QByteArray("x\xEF\xBF\xBD");
+    QTest::newRow("high surrogate at end")
+        << QString(reinterpret_cast<const QChar*>(high), 2) << QByteArray("x\xEF\xBF\xBD");
     const char16_t low[] = {0xDE00, u'y'};
-    QTest::newRow("lone low surrogate") << QString(reinterpret_cast<const QChar*>(low), 2)
-                                        << QByteArray("\xEF\xBF\xBDy");
+    QTest::newRow("lone low surrogate")
+        << QString(reinterpret_cast<const QChar*>(low), 2) << QByteArray("\xEF\xBF\xBDy");
     const char16_t swapped[] = {0xDE00, 0xD83D};
     QTest::newRow("swapped pair") << QString(reinterpret_cast<const QChar*>(swapped), 2)
                                   << QByteArray("\xEF\xBF\xBD\xEF\xBF\xBD");
@@ -267,8 +297,11 @@ void tst_vkcom::utf8ToUtf16_data() {
     QTest::newRow("mixed") << QByteArray("\xC3\xA9\xE2\x82\xAC") << u"\u00e9\u20ac"_s;
     QTest::newRow("non-BMP") << QByteArray("\xF0\x9F\x98\x80") << QString::fromUcs4(U"\U0001F600");
     QTest::newRow("largest") << QByteArray("\xF4\x8F\xBF\xBF") << QString::fromUcs4(U"\U0010FFFF");
-    QTest::newRow("embedded NUL") << QByteArray("a\0b", 3) << QString(reinterpret_cast<const QChar*>(u"a\0b"), 3);
-    QTest::newRow("lone continuation") << QByteArray("a\x80" "b") << (u"a"_s + bad + u"b"_s);
+    QTest::newRow("embedded NUL") << QByteArray("a\0b", 3)
+                                  << QString(reinterpret_cast<const QChar*>(u"a\0b"), 3);
+    QTest::newRow("lone continuation") << QByteArray("a\x80"
+                                                     "b")
+                                       << (u"a"_s + bad + u"b"_s);
     QTest::newRow("overlong") << QByteArray("\xC0\xAF") << bad + bad;
     QTest::newRow("overlong three") << QByteArray("\xE0\x80\xAF") << bad + bad + bad;
     QTest::newRow("truncated") << QByteArray("a\xE2\x82") << u"a"_s + bad;
@@ -558,7 +591,8 @@ void tst_vkcom::callFailures() {
     QVERIFY(!vk::takeErrorInfo(left));
 
     // A call on nothing raises instead of crashing.
-    QVERIFY_THROWS_EXCEPTION(vk::ComError, vk::call(vk::ComPtr<talvo::ICatalogEntry>(), &talvo::ICatalogEntry::Name));
+    QVERIFY_THROWS_EXCEPTION(vk::ComError,
+                             vk::call(vk::ComPtr<talvo::ICatalogEntry>(), &talvo::ICatalogEntry::Name));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -601,7 +635,8 @@ void tst_vkcom::apartmentEndAsksModules() {
             vk::coInitialize();
             vk::ComPtr<vk::IUnknown> object;
             created = create(object);
-            if (keep) kept = object;
+            if (keep)
+                kept = object;
             object.reset();
             vk::coUninitialize();
         }).join();
@@ -664,16 +699,15 @@ void tst_vkcom::registrationValues() {
 #else
     m_reg.clear();
     const vk::Guid id = fake::CLSID_TestCatalog;
-    const QString file = m_reg.write(id,
-                                     "# the test platform\r\n"
-                                     "\r\n"
-                                     "   Libraries = data/libs \r\n"
-                                     "Absolute=/opt/talvo/libs\n"
-                                     "#Commented=yes\n"
-                                     "no equals sign here\n"
-                                     "Equation=a=b\n"
-                                     "Empty=\n"
-                                     "Libraries=second occurrence\n");
+    const QString file = m_reg.write(id, "# the test platform\r\n"
+                                         "\r\n"
+                                         "   Libraries = data/libs \r\n"
+                                         "Absolute=/opt/talvo/libs\n"
+                                         "#Commented=yes\n"
+                                         "no equals sign here\n"
+                                         "Equation=a=b\n"
+                                         "Empty=\n"
+                                         "Libraries=second occurrence\n");
     const QString folder = QFileInfo(file).absolutePath();
     QCOMPARE(q(vk::registrationValue(id, "Libraries")), u"data/libs"_s);
     QCOMPARE(q(vk::registrationValue(id, "Libraries", true)), folder + u"/data/libs"_s);
@@ -699,21 +733,22 @@ void tst_vkcom::creation_data() {
     const QByteArray catalog = QByteArray::fromStdString(vk::toString(fake::CLSID_TestCatalog));
     const QByteArray server = "InprocServer=" VK_TEST_SERVER "\n";
     QTest::newRow("created") << server << catalog << vk::S_OK_ << QStringList() << true;
-    QTest::newRow("not registered") << QByteArray() << catalog << vk::REGDB_E_CLASSNOTREG_ << QStringList() << true;
+    QTest::newRow("not registered") << QByteArray() << catalog << vk::REGDB_E_CLASSNOTREG_ << QStringList()
+                                    << true;
     QTest::newRow("no module named") << QByteArray("Libraries=x\n") << catalog << vk::REGDB_E_CLASSNOTREG_
                                      << QStringList{u"InprocServer"_s, u".reg"_s} << false;
     QTest::newRow("missing module") << QByteArray("InprocServer=/nonexistent/libgone.so\n") << catalog
                                     << vk::CO_E_DLLNOTFOUND_
                                     << QStringList{u"/nonexistent/libgone.so"_s, u"No such file"_s} << false;
-    QTest::newRow("not a module") << QByteArray("InprocServer=@SELF@\n") << catalog
-                                  << vk::CO_E_DLLNOTFOUND_ << QStringList{u".reg"_s, u"Cannot load"_s} << false;
-    QTest::newRow("no factory export") << QByteArray("InprocServer=" VK_TEST_NOEXPORT "\n") << catalog
-                                       << vk::CO_E_ERRORINDLL_
-                                       << QStringList{QString::fromUtf8(VK_TEST_NOEXPORT), u"DllGetClassObject"_s}
-                                       << false;
+    QTest::newRow("not a module") << QByteArray("InprocServer=@SELF@\n") << catalog << vk::CO_E_DLLNOTFOUND_
+                                  << QStringList{u".reg"_s, u"Cannot load"_s} << false;
+    QTest::newRow("no factory export")
+        << QByteArray("InprocServer=" VK_TEST_NOEXPORT "\n") << catalog << vk::CO_E_ERRORINDLL_
+        << QStringList{QString::fromUtf8(VK_TEST_NOEXPORT), u"DllGetClassObject"_s} << false;
     QTest::newRow("module refuses the class")
         << server << QByteArray::fromStdString(vk::toString(fake::CLSID_TestRefused))
-        << vk::CLASS_E_CLASSNOTAVAILABLE_ << QStringList{u"the test server does not serve this class"_s} << true;
+        << vk::CLASS_E_CLASSNOTAVAILABLE_ << QStringList{u"the test server does not serve this class"_s}
+        << true;
 }
 
 void tst_vkcom::creation() {
@@ -742,8 +777,8 @@ void tst_vkcom::creation() {
     vk::setErrorInfo(u"stale description of an earlier failure");
     const int before = serverCreated();
     vk::ComPtr<talvo::ICatalog> obj;
-    const vk::HResult h = vk::coCreateInstance(id, nullptr, vk::CLSCTX_INPROC_SERVER_, vk::Iid<talvo::ICatalog>::value,
-                                               obj.putVoid());
+    const vk::HResult h = vk::coCreateInstance(id, nullptr, vk::CLSCTX_INPROC_SERVER_,
+                                               vk::Iid<talvo::ICatalog>::value, obj.putVoid());
     std::u16string d;
     const bool hasInfo = vk::takeErrorInfo(d);
 #ifdef _WIN32
@@ -767,7 +802,8 @@ void tst_vkcom::creation() {
     }
     QVERIFY(!obj);
     QCOMPARE(hasInfo, !description.isEmpty()); // the stale description never survives
-    for (const QString& part : description) QVERIFY2(q(d).contains(part), qPrintable(q(d)));
+    for (const QString& part : description)
+        QVERIFY2(q(d).contains(part), qPrintable(q(d)));
     m_reg.clear();
 }
 
@@ -800,7 +836,8 @@ void tst_vkcom::creationArguments() {
              vk::E_POINTER_);
 
     // The object refuses an interface it does not have: nothing is handed out, nothing leaks.
-    QCOMPARE(vk::coCreateInstance(fake::CLSID_TestCatalog, nullptr, vk::CLSCTX_INPROC_SERVER_ | vk::CLSCTX_LOCAL_SERVER_,
+    QCOMPARE(vk::coCreateInstance(fake::CLSID_TestCatalog, nullptr,
+                                  vk::CLSCTX_INPROC_SERVER_ | vk::CLSCTX_LOCAL_SERVER_,
                                   vk::Iid<talvo::ICore>::value, &out),
              vk::E_NOINTERFACE_);
     QVERIFY(!out);

@@ -24,13 +24,17 @@ namespace {
 
 std::vector<ParamTable::Row> sampleRows() {
     // Names chosen so that a case-sensitive order would differ from the case-insensitive one.
-    return {{0, QStringLiteral("delta"), 30}, {1, QStringLiteral("Bravo"), 10}, {2, QStringLiteral("alpha"), 20},
-            {3, QStringLiteral("Charlie"), -1}, {4, QStringLiteral("bravo"), 10}};
+    return {{0, QStringLiteral("delta"), 30},
+            {1, QStringLiteral("Bravo"), 10},
+            {2, QStringLiteral("alpha"), 20},
+            {3, QStringLiteral("Charlie"), -1},
+            {4, QStringLiteral("bravo"), 10}};
 }
 
 QList<int> asListedOrder(const ParamTable& t) {
     QList<int> out;
-    for (int i = 0; i < t.rowCount(); ++i) out << t.row(i).AsListed;
+    for (int i = 0; i < t.rowCount(); ++i)
+        out << t.row(i).AsListed;
     return out;
 }
 
@@ -78,16 +82,21 @@ void TestParamTable::ordering() {
     ParamTable t;
     QCOMPARE(t.indexFieldNames(), QStringLiteral("aslisted"));
     QCOMPARE(t.indexField(), ParamTable::AsListed);
-    if (!index.isEmpty() && sortBeforeFill) QVERIFY(t.setIndexFieldNames(index));
+    if (!index.isEmpty() && sortBeforeFill)
+        QVERIFY(t.setIndexFieldNames(index));
     t.appendRows(sampleRows());
-    if (!index.isEmpty() && !sortBeforeFill) QVERIFY(t.setIndexFieldNames(index));
+    if (!index.isEmpty() && !sortBeforeFill)
+        QVERIFY(t.setIndexFieldNames(index));
     QCOMPARE(asListedOrder(t), order);
-    if (!index.isEmpty()) QCOMPARE(t.indexFieldNames(), index);
+    if (!index.isEmpty())
+        QCOMPARE(t.indexFieldNames(), index);
 
     // Rows added one by one go to their places in index order as well.
     ParamTable single;
-    if (!index.isEmpty()) QVERIFY(single.setIndexFieldNames(index));
-    for (const auto& r : sampleRows()) single.append(r);
+    if (!index.isEmpty())
+        QVERIFY(single.setIndexFieldNames(index));
+    for (const auto& r : sampleRows())
+        single.append(r);
     QCOMPARE(asListedOrder(single), order);
 }
 
@@ -119,7 +128,8 @@ void TestParamTable::emptyingKeepsFieldsAndOrdering() {
     QCOMPARE(t.rowCount(), 0);
     QCOMPARE(t.recNo(), -1);
     QCOMPARE(t.indexFieldNames(), QStringLiteral("Param Name"));
-    t.appendRows({{0, QStringLiteral("zulu"), 1}, {1, QStringLiteral("Yankee"), 2}, {2, QStringLiteral("x-ray"), 3}});
+    t.appendRows(
+        {{0, QStringLiteral("zulu"), 1}, {1, QStringLiteral("Yankee"), 2}, {2, QStringLiteral("x-ray"), 3}});
     QCOMPARE(asListedOrder(t), (QList<int>{2, 1, 0}));
     QCOMPARE(ParamTable::fieldName(ParamTable::AsListed), QStringLiteral("AsListed"));
     QCOMPARE(ParamTable::fieldName(ParamTable::ParamName), QStringLiteral("Param Name"));
@@ -139,10 +149,12 @@ void TestParamTable::cutName_data() {
     QTest::newRow("non-BMP at the cut") << a49 + grin + QStringLiteral("zz") << a49 + grin;
     QTest::newRow("non-BMP just after") << a50 + grin << a50;
     QString grins;
-    for (int i = 0; i < 50; ++i) grins += grin;
+    for (int i = 0; i < 50; ++i)
+        grins += grin;
     QTest::newRow("50 non-BMP") << grins << grins;
     QTest::newRow("55 non-BMP") << grins + grin + grin + grin + grin + grin << grins;
-    QTest::newRow("lone surrogate at the cut") << a49 + QChar(0xD800) + QStringLiteral("bc") << a49 + QChar(0xD800);
+    QTest::newRow("lone surrogate at the cut")
+        << a49 + QChar(0xD800) + QStringLiteral("bc") << a49 + QChar(0xD800);
 }
 
 void TestParamTable::cutName() {
@@ -217,7 +229,8 @@ void TestParamTable::modelFollowsTable() {
     QSignalSpy about(&m, &QAbstractItemModel::modelAboutToBeReset);
     QSignalSpy done(&m, &QAbstractItemModel::modelReset);
     std::vector<ParamTable::Row> many;
-    for (int i = 0; i < 1000; ++i) many.push_back({i, QStringLiteral("p%1").arg(999 - i), i});
+    for (int i = 0; i < 1000; ++i)
+        many.push_back({i, QStringLiteral("p%1").arg(999 - i), i});
     t.appendRows(std::move(many));
     QCOMPARE(about.count(), 1); // one batch, one update
     QCOMPARE(done.count(), 1);
@@ -229,7 +242,8 @@ void TestParamTable::modelFollowsTable() {
 
 void TestParamTable::pidx() {
     product::PidxTable p;
-    for (int id : {0, 1, 512, 1024}) QVERIFY(p.cell(id) && p.cell(id)->isEmpty());
+    for (int id : {0, 1, 512, 1024})
+        QVERIFY(p.cell(id) && p.cell(id)->isEmpty());
     for (int id : {-1, 1025, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
         QVERIFY(!p.cell(id));
         p.set(id, 7); // ignored
@@ -298,17 +312,20 @@ namespace {
 // The rule written out the plain way: round to 15 significant digits with to_chars, then lay the
 // digits out. The formatter must give the same text for every value, whatever shortcuts it takes.
 QString plainRounding(double v) {
-    if (v == 0) return QStringLiteral("0");
+    if (v == 0)
+        return QStringLiteral("0");
     char buf[40];
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
     const std::string_view s(buf, size_t(res.ptr - buf));
     const size_t e = s.find('e');
     std::string digits = std::string(s.substr(0, 1)) + std::string(s.substr(2, e - 2));
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     const int exp10 = std::stoi(std::string(s.substr(e + 1)));
     std::string out = v < 0 ? "-" : "";
     if (exp10 >= 15 || exp10 < -4) {
-        out += digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + "E" + std::to_string(exp10);
+        out += digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + "E" +
+               std::to_string(exp10);
     } else if (exp10 < 0) {
         out += "0." + std::string(size_t(-exp10 - 1), '0') + digits;
     } else if (digits.size() <= size_t(exp10) + 1) {
@@ -330,7 +347,8 @@ void TestParamTable::formatRealAsPlainRounding() {
     // Both sides of every power of ten from 1E-6 to 1E17, where the notation and digit count change.
     for (int p = -6; p <= 17; ++p) {
         const double x = std::pow(10.0, p);
-        for (double v : {x, std::nextafter(x, 0.0), std::nextafter(x, 1e300), x * 0.99999999999999994, x * 9.9999999999999995})
+        for (double v : {x, std::nextafter(x, 0.0), std::nextafter(x, 1e300), x * 0.99999999999999994,
+                         x * 9.9999999999999995})
             values.push_back(v);
     }
     // Halves at the sixteenth digit (exact ties), tiny values below the smallest normal, and any bits.
@@ -342,12 +360,14 @@ void TestParamTable::formatRealAsPlainRounding() {
         const uint64_t bits = rng();
         double v;
         std::memcpy(&v, &bits, sizeof v);
-        if (std::isfinite(v)) values.push_back(v);
+        if (std::isfinite(v))
+            values.push_back(v);
     }
     for (double v : values) {
         QString text;
         product::appendReal(text, v, u".");
-        if (text != plainRounding(v)) QFAIL(qPrintable(QStringLiteral("%1 written %2").arg(v, 0, 'g', 17).arg(text)));
+        if (text != plainRounding(v))
+            QFAIL(qPrintable(QStringLiteral("%1 written %2").arg(v, 0, 'g', 17).arg(text)));
         QVERIFY(text.size() <= product::kRealChars);
     }
 }

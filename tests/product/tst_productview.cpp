@@ -3,9 +3,9 @@
 #include "product/ParamTable.h"
 #include "product/Pidx.h"
 #include "product/ProductView.h"
+#include "simulator/SimPlatform.h"
 #include "tests/support/ProductViewControls.h"
 #include "tests/support/SimFixtures.h"
-#include "simulator/SimPlatform.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,13 +25,15 @@ using Params = std::vector<sim::ParameterSpec>;
 
 Params params(std::initializer_list<std::pair<const char16_t*, int32_t>> list) {
     Params out;
-    for (const auto& [name, id] : list) out.push_back({name, id, std::nullopt});
+    for (const auto& [name, id] : list)
+        out.push_back({name, id, std::nullopt});
     return out;
 }
 
 Params numbered(int count, const std::u16string& prefix = u"P") {
     Params out;
-    for (int i = 0; i < count; ++i) out.push_back({prefix + vk::fromUtf8(std::to_string(i)), i, std::nullopt});
+    for (int i = 0; i < count; ++i)
+        out.push_back({prefix + vk::fromUtf8(std::to_string(i)), i, std::nullopt});
     return out;
 }
 
@@ -77,9 +79,9 @@ struct Fixture {
     }
 
     // As the main window's product selection: the product made current, then the rebuild.
-    void select(int position)
-    {
-        if (product::selectProduct(position, lib, prod, view)) product::fillParameters(lib, prod, table, pidx, view);
+    void select(int position) {
+        if (product::selectProduct(position, lib, prod, view))
+            product::fillParameters(lib, prod, table, pidx, view);
     }
 
     QString text() const { return view.lstParameters->toPlainText(); }
@@ -96,15 +98,14 @@ struct Fixture {
     QStringList cells() const {
         QStringList out;
         for (int id = 0; id < product::PidxTable::Size; ++id)
-            if (!pidx.cell(id)->isEmpty()) out << QStringLiteral("%1=%2").arg(id).arg(pidx.position(id));
+            if (!pidx.cell(id)->isEmpty())
+                out << QStringLiteral("%1=%2").arg(id).arg(pidx.position(id));
         return out;
     }
-    QString productName() const {
-        return QString::fromStdU16String(vk::call(prod, &talvo::IProduct::Name));
-    }
+    QString productName() const { return QString::fromStdU16String(vk::call(prod, &talvo::IProduct::Name)); }
     QStringList summary() const {
-        return {view.tVersion->text(), view.tHybrid->text(), view.lbl_Hybrid->text(), view.tSampFreq->text(),
-                view.tMaxGain->text(), view.tMaxOutput->text()};
+        return {view.tVersion->text(),  view.tHybrid->text(),  view.lbl_Hybrid->text(),
+                view.tSampFreq->text(), view.tMaxGain->text(), view.tMaxOutput->text()};
     }
 };
 
@@ -119,7 +120,9 @@ sim::FaultRule fault(std::string op, std::u16string description = {}, uint64_t a
     return r;
 }
 
-QString q(const std::u16string& s) { return QString::fromStdU16String(s); }
+QString q(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
 
 } // namespace
 
@@ -157,20 +160,23 @@ void TestProductView::fill_data() {
         << makeProduct(u"Empty", {}, params({{u"Volume", 3}, {u"Tone", 4}})) << QString() << QStringList()
         << QStringList() << QStringLiteral("0,Volume\n1,Tone");
     QTest::newRow("no external parameters")
-        << makeProduct(u"NoExt", params({{u"Gain", 5}, {u"Mode", 6}}), {}) << QStringLiteral("0, Gain, 5\n1, Mode, 6")
+        << makeProduct(u"NoExt", params({{u"Gain", 5}, {u"Mode", 6}}), {})
+        << QStringLiteral("0, Gain, 5\n1, Mode, 6")
         << QStringList{QStringLiteral("0|Gain|5"), QStringLiteral("1|Mode|6")}
         << QStringList{QStringLiteral("5=0"), QStringLiteral("6=1")} << QStringLiteral("None Found.");
 
     const std::u16string long60 = u"Noise reduction strength in the third compression channel xx";
     Q_ASSERT(long60.size() == 60);
     QTest::newRow("60-character name")
-        << makeProduct(u"Long", {{long60, 2, std::nullopt}}) << (QStringLiteral("0, ") + q(long60) + QStringLiteral(", 2"))
+        << makeProduct(u"Long", {{long60, 2, std::nullopt}})
+        << (QStringLiteral("0, ") + q(long60) + QStringLiteral(", 2"))
         << QStringList{QStringLiteral("0|") + q(long60.substr(0, 50)) + QStringLiteral("|2")}
         << QStringList{QStringLiteral("2=0")} << QStringLiteral("0,Ext");
 
     const std::u16string nonBmp = std::u16string(49, u'n') + u"\U0001F3B5" + u"tail";
     QTest::newRow("non-BMP character at the cut")
-        << makeProduct(u"Note", {{nonBmp, 1, std::nullopt}}) << (QStringLiteral("0, ") + q(nonBmp) + QStringLiteral(", 1"))
+        << makeProduct(u"Note", {{nonBmp, 1, std::nullopt}})
+        << (QStringLiteral("0, ") + q(nonBmp) + QStringLiteral(", 1"))
         << QStringList{QStringLiteral("0|") + q(nonBmp.substr(0, 51)) + QStringLiteral("|1")}
         << QStringList{QStringLiteral("1=0")} << QStringLiteral("0,Ext");
 
@@ -189,16 +195,19 @@ void TestProductView::fill_data() {
     for (int i = 0; i < 10; ++i) {
         const int id = (i == 4 || i == 9) ? 77 : i;
         sharedRows << QStringLiteral("%1|P%1|%2").arg(i).arg(id);
-        sharedText += QStringLiteral("%1%2, P%2, %3").arg(i ? QStringLiteral("\n") : QString()).arg(i).arg(id);
-        if (id != 77) sharedCells << QStringLiteral("%1=%1").arg(i);
+        sharedText +=
+            QStringLiteral("%1%2, P%2, %3").arg(i ? QStringLiteral("\n") : QString()).arg(i).arg(id);
+        if (id != 77)
+            sharedCells << QStringLiteral("%1=%1").arg(i);
     }
     sharedCells.insert(8, QStringLiteral("77=9"));
     QTest::newRow("shared ParamID at 4 and 9") << makeProduct(u"Shared", shared) << sharedText << sharedRows
-                                                << sharedCells << QStringLiteral("0,Ext");
+                                               << sharedCells << QStringLiteral("0,Ext");
 
     QTest::newRow("names with separators")
         << makeProduct(u"Odd", params({{u"a, b", 1}, {u"", 2}}), params({{u"x,y", 0}, {u"", 1}}))
-        << QStringLiteral("0, a, b, 1\n1, , 2") << QStringList{QStringLiteral("0|a, b|1"), QStringLiteral("1||2")}
+        << QStringLiteral("0, a, b, 1\n1, , 2")
+        << QStringList{QStringLiteral("0|a, b|1"), QStringLiteral("1||2")}
         << QStringList{QStringLiteral("1=0"), QStringLiteral("2=1")} << QStringLiteral("0,x,y\n1,");
 }
 
@@ -218,7 +227,8 @@ void TestProductView::fill() {
 }
 
 void TestProductView::productLabelAndCarets() {
-    Fixture f({makeProduct(u"First", numbered(30)), makeProduct(u"Second", numbered(3, u"S"), numbered(40, u"E"))});
+    Fixture f(
+        {makeProduct(u"First", numbered(30)), makeProduct(u"Second", numbered(3, u"S"), numbered(40, u"E"))});
     f.select(0);
     QCOMPARE(f.view.lbl_ProdID->text(), QStringLiteral("ProductID: 0"));
     QCOMPARE(f.productName(), QStringLiteral("First"));
@@ -282,59 +292,63 @@ void TestProductView::identify_data() {
 
     QTest::newRow("GC5020 1") << chip(u"GC5020", 1, 9, 9, lim) << QStringLiteral("Foundation GA3216") << id(1)
                               << QString() << g << o << QStringList{qHybrid, channels};
-    QTest::newRow("GC5020 2") << chip(u"GC5020", 2, {}, {}, lim) << QStringLiteral("Consolidator GA3227") << id(2)
-                              << QString() << g << o << QStringList{qHybrid};
-    QTest::newRow("GC5020 unlisted") << chip(u"GC5020", 7, {}, {}, lim) << QStringLiteral("GC5020 Based") << id(7)
-                                     << QString() << g << o << QStringList();
+    QTest::newRow("GC5020 2") << chip(u"GC5020", 2, {}, {}, lim) << QStringLiteral("Consolidator GA3227")
+                              << id(2) << QString() << g << o << QStringList{qHybrid};
+    QTest::newRow("GC5020 unlisted") << chip(u"GC5020", 7, {}, {}, lim) << QStringLiteral("GC5020 Based")
+                                     << id(7) << QString() << g << o << QStringList();
     QTest::newRow("GC5020 refusing") << chip(u"GC5020", {}, 2, 1, lim) << QStringLiteral("GC5020 Based") << h
                                      << QString() << g << o << QStringList{qHybrid};
-    QTest::newRow("gc5020, other case") << chip(u"gc5020", 2, 2, 1, lim) << QStringLiteral("gc5020 Based") << h
-                                        << QString() << g << o << QStringList{qHybrid, q5020};
-    QTest::newRow("GC5020 with blank") << chip(u"GC5020 ", 2, 2, 1, lim) << QStringLiteral("GC5020  Based") << h
-                                       << QString() << g << o << QStringList{qHybrid, q5020};
+    QTest::newRow("gc5020, other case") << chip(u"gc5020", 2, 2, 1, lim) << QStringLiteral("gc5020 Based")
+                                        << h << QString() << g << o << QStringList{qHybrid, q5020};
+    QTest::newRow("GC5020 with blank") << chip(u"GC5020 ", 2, 2, 1, lim) << QStringLiteral("GC5020  Based")
+                                       << h << QString() << g << o << QStringList{qHybrid, q5020};
 
-    const std::pair<int, const char*> venture[] = {{2, "Venture GA3217"},  {3, "Venture GA3218"},
-                                                   {4, "Venture GA3219"},  {31, "GA3226"},
-                                                   {32, "Inspiria GA3284"}, {33, "Inspiria Ultimate GA3285"},
-                                                   {35, "Inspiria Extreme SA3286"}};
+    const std::pair<int, const char*> venture[] = {
+        {2, "Venture GA3217"},          {3, "Venture GA3218"},
+        {4, "Venture GA3219"},          {31, "GA3226"},
+        {32, "Inspiria GA3284"},        {33, "Inspiria Ultimate GA3285"},
+        {35, "Inspiria Extreme SA3286"}};
     for (const auto& [n, text] : venture)
         QTest::addRow("GC5055 %d", n) << chip(u"GC5055", 9, n, 1, lim) << QString::fromLatin1(text) << id(n)
                                       << QStringLiteral("32 kHz") << g << o << QStringList{q5020, channels};
-    QTest::newRow("GC5055 unlisted") << chip(u"GC5055", {}, 5, 2, lim) << QStringLiteral("GC5055 Based") << id(5)
-                                     << QStringLiteral("48 kHz") << g << o << QStringList();
-    QTest::newRow("GC5055 code 0") << chip(u"GC5055", {}, 3, 0, lim) << QStringLiteral("Venture GA3218") << id(3)
-                                   << QStringLiteral("16 kHz") << g << o << QStringList();
+    QTest::newRow("GC5055 unlisted") << chip(u"GC5055", {}, 5, 2, lim) << QStringLiteral("GC5055 Based")
+                                     << id(5) << QStringLiteral("48 kHz") << g << o << QStringList();
+    QTest::newRow("GC5055 code 0") << chip(u"GC5055", {}, 3, 0, lim) << QStringLiteral("Venture GA3218")
+                                   << id(3) << QStringLiteral("16 kHz") << g << o << QStringList();
     QTest::newRow("GC5055 refusing") << chip(u"GC5055", 2, {}, {}, lim) << QStringLiteral("GC5055 Based") << h
                                      << QString() << g << o << QStringList{q5020};
-    QTest::newRow("GC5055 code -1") << chip(u"GC5055", {}, 4, -1, lim) << QStringLiteral("Venture GA3219") << id(4)
-                                    << QString() << g << o << QStringList();
+    QTest::newRow("GC5055 code -1") << chip(u"GC5055", {}, 4, -1, lim) << QStringLiteral("Venture GA3219")
+                                    << id(4) << QString() << g << o << QStringList();
 
-    QTest::newRow("GC5052") << chip(u"GC5052", 2, 3, 1, lim) << QStringLiteral("Duet GA3212") << h << QString() << g
-                            << o << QStringList{qHybrid, q5020, channels};
-    QTest::newRow("GC5050") << chip(u"GC5050", 2, 3, 1, lim) << QStringLiteral("Paragon") << h << QString() << g << o
-                            << QStringList{qHybrid, q5020, channels};
+    QTest::newRow("GC5052") << chip(u"GC5052", 2, 3, 1, lim) << QStringLiteral("Duet GA3212") << h
+                            << QString() << g << o << QStringList{qHybrid, q5020, channels};
+    QTest::newRow("GC5050") << chip(u"GC5050", 2, 3, 1, lim) << QStringLiteral("Paragon") << h << QString()
+                            << g << o << QStringList{qHybrid, q5020, channels};
 
-    QTest::newRow("GC5005 4") << chip(u"GC5005", 1, 4, 2, sim::LimitsSpec{1, 2, 2}) << QStringLiteral("Rhythm (2ch)")
-                              << id(4) << QStringLiteral("48 kHz") << QStringLiteral("2") << QStringLiteral("1")
-                              << QStringList{q5020};
-    QTest::newRow("GC5005 6") << chip(u"GC5005", {}, 6, 1, lim) << QStringLiteral("Rhythm Ultimate SB3230(16ch)")
-                              << id(6) << QStringLiteral("32 kHz") << g << o << QStringList();
-    QTest::newRow("GC5005 8") << chip(u"GC5005", {}, 8, 0, lim) << QStringLiteral("Rhythm Ultimate SB3231(16ch)")
-                              << id(8) << QStringLiteral("16 kHz") << g << o << QStringList();
+    QTest::newRow("GC5005 4") << chip(u"GC5005", 1, 4, 2, sim::LimitsSpec{1, 2, 2})
+                              << QStringLiteral("Rhythm (2ch)") << id(4) << QStringLiteral("48 kHz")
+                              << QStringLiteral("2") << QStringLiteral("1") << QStringList{q5020};
+    QTest::newRow("GC5005 6") << chip(u"GC5005", {}, 6, 1, lim)
+                              << QStringLiteral("Rhythm Ultimate SB3230(16ch)") << id(6)
+                              << QStringLiteral("32 kHz") << g << o << QStringList();
+    QTest::newRow("GC5005 8") << chip(u"GC5005", {}, 8, 0, lim)
+                              << QStringLiteral("Rhythm Ultimate SB3231(16ch)") << id(8)
+                              << QStringLiteral("16 kHz") << g << o << QStringList();
     QTest::newRow("GC5005 5") << chip(u"GC5005", {}, 5, 1, lim) << QStringLiteral("GC5005 Based") << id(5)
                               << QStringLiteral("32 kHz") << g << o << QStringList{channels};
     QTest::newRow("GC5005 0") << chip(u"GC5005", {}, 0, 2, lim) << QStringLiteral("GC5005 Based") << h
                               << QStringLiteral("48 kHz") << g << o << QStringList{channels};
 
-    QTest::newRow("other") << chip(u"XC9000", 2, 3, 1, lim) << QStringLiteral("XC9000 Based") << h << QString() << g
-                           << o << QStringList{qHybrid, q5020};
-    QTest::newRow("empty name") << chip(u"", 2, 3, 1, lim) << QStringLiteral(" Based") << h << QString() << g << o
-                                << QStringList{qHybrid, q5020};
-    QTest::newRow("no limits") << chip(u"GC5020", 2, {}, {}, {}) << QStringLiteral("Consolidator GA3227") << id(2)
-                               << QString() << QStringLiteral("Unknown") << QStringLiteral("Unknown") << QStringList();
+    QTest::newRow("other") << chip(u"XC9000", 2, 3, 1, lim) << QStringLiteral("XC9000 Based") << h
+                           << QString() << g << o << QStringList{qHybrid, q5020};
+    QTest::newRow("empty name") << chip(u"", 2, 3, 1, lim) << QStringLiteral(" Based") << h << QString() << g
+                                << o << QStringList{qHybrid, q5020};
+    QTest::newRow("no limits") << chip(u"GC5020", 2, {}, {}, {}) << QStringLiteral("Consolidator GA3227")
+                               << id(2) << QString() << QStringLiteral("Unknown") << QStringLiteral("Unknown")
+                               << QStringList();
     QTest::newRow("small and large limits")
-        << chip(u"GC5052", {}, {}, {}, sim::LimitsSpec{1.5e20, 0.00001, 0}) << QStringLiteral("Duet GA3212") << h
-        << QString() << QStringLiteral("1E-5") << QStringLiteral("1.5E20") << QStringList();
+        << chip(u"GC5052", {}, {}, {}, sim::LimitsSpec{1.5e20, 0.00001, 0}) << QStringLiteral("Duet GA3212")
+        << h << QString() << QStringLiteral("1E-5") << QStringLiteral("1.5E20") << QStringList();
 }
 
 void TestProductView::identify() {
@@ -349,20 +363,24 @@ void TestProductView::identify() {
     f.view.tSampFreq->setText(QStringLiteral("old"));
     f.select(0);
     QCOMPARE(f.summary(), (QStringList{QStringLiteral("V: 4.5"), chip, label, freq, gain, output}));
-    for (const QString& op : notCalled) QCOMPARE(f.platform->count(op.toStdString()), size_t(0));
+    for (const QString& op : notCalled)
+        QCOMPARE(f.platform->count(op.toStdString()), size_t(0));
     // The names above are the log's own: the reads a row does make are logged under them.
     const std::u16string& name = content.platform;
-    if (name == u"GC5020") QCOMPARE(f.platform->count("IProduct.QueryInterface(IHybridInfo5020)"), size_t(1));
+    if (name == u"GC5020")
+        QCOMPARE(f.platform->count("IProduct.QueryInterface(IHybridInfo5020)"), size_t(1));
     if (name == u"GC5055" || name == u"GC5005")
         QCOMPARE(f.platform->count("IProduct.QueryInterface(IHybridInfo)"), size_t(1));
-    if (name == u"GC5005" && chip != u"GC5005 Based") QCOMPARE(f.platform->count("IProductLimits.Channels"), size_t(1));
+    if (name == u"GC5005" && chip != u"GC5005 Based")
+        QCOMPARE(f.platform->count("IProductLimits.Channels"), size_t(1));
     // Identification is part of a complete selection.
     QCOMPARE(f.text(), QStringLiteral("0, A, 1"));
 }
 
 void TestProductView::uncheckedHybridReads() {
     // Failing statuses of the hybrid and rate reads are not looked at: the value counts as read (0 here).
-    Fixture f({chip(u"GC5055", {}, 3, 2, sim::LimitsSpec{1, 2, 3}), chip(u"GC5005", {}, 6, 2, sim::LimitsSpec{1, 2, 3})});
+    Fixture f({chip(u"GC5055", {}, 3, 2, sim::LimitsSpec{1, 2, 3}),
+               chip(u"GC5005", {}, 6, 2, sim::LimitsSpec{1, 2, 3})});
     f.platform->addFault(fault("IHybridInfo.HybridID", u"no hybrid"));
     f.select(0);
     QCOMPARE(f.view.tHybrid->text(), QStringLiteral("GC5055 Based"));
@@ -377,7 +395,8 @@ void TestProductView::uncheckedHybridReads() {
 
 void TestProductView::hybridZeroKeepsLabel() {
     sim::LimitsSpec lim{1, 2, 3};
-    Fixture f({chip(u"GC5055", {}, 3, 1, lim), chip(u"GC5055", {}, 0, 1, lim), chip(u"GC5050", {}, {}, {}, lim)});
+    Fixture f(
+        {chip(u"GC5055", {}, 3, 1, lim), chip(u"GC5055", {}, 0, 1, lim), chip(u"GC5050", {}, {}, {}, lim)});
     f.select(0);
     f.select(1);
     QCOMPARE(f.view.lbl_Hybrid->text(), QStringLiteral("HYBRID:  (ID:3)"));
@@ -394,8 +413,8 @@ void TestProductView::family5005Failures_data() {
     const sim::LimitsSpec lim{7, 8, 4};
     QTest::newRow("refusing IHybridInfo") << chip(u"GC5005", 1, {}, {}, lim) << fault("none");
     QTest::newRow("refusing IProductLimits") << chip(u"GC5005", {}, 6, 1, {}) << fault("none");
-    QTest::newRow("failing Channels") << chip(u"GC5005", {}, 6, 1, lim)
-                                      << fault("IProductLimits.Channels", u"gone");
+    QTest::newRow("failing Channels")
+        << chip(u"GC5005", {}, 6, 1, lim) << fault("IProductLimits.Channels", u"gone");
 }
 
 void TestProductView::family5005Failures() {
@@ -422,7 +441,8 @@ void TestProductView::family5005Failures() {
 void TestProductView::parameterFailures_data() {
     QTest::addColumn<QString>("op");
     QTest::addColumn<int>("k"); // the parameter that fails
-    for (int k : {0, 1, 5, 9}) QTest::addRow("Name at %d", k) << QStringLiteral("IParameterInfo.Name") << k;
+    for (int k : {0, 1, 5, 9})
+        QTest::addRow("Name at %d", k) << QStringLiteral("IParameterInfo.Name") << k;
     QTest::newRow("ParamID at 3") << QStringLiteral("IParameterInfo.ParamID") << 3;
     QTest::newRow("Item at 2") << QStringLiteral("IParameters.Item") << 2;
     QTest::newRow("query at 4") << QStringLiteral("IParameter.QueryInterface(IParameterInfo)") << 4;
@@ -502,7 +522,8 @@ void TestProductView::earlyFailures() {
     f.platform->addFault(fault(op.toStdString()));
     QVERIFY_THROWS_EXCEPTION(vk::ComError, f.select(1));
     QCOMPARE(f.productName(), productChanges ? QStringLiteral("After") : QStringLiteral("Before"));
-    QCOMPARE(f.view.lbl_ProdID->text(), productChanges ? QStringLiteral("ProductID: 1") : QStringLiteral("ProductID: 0"));
+    QCOMPARE(f.view.lbl_ProdID->text(),
+             productChanges ? QStringLiteral("ProductID: 1") : QStringLiteral("ProductID: 0"));
     QCOMPARE(f.view.tVersion->text(), versionChanges ? QStringLiteral("V: 1.2.3") : QStringLiteral("stale"));
     QStringList rest = f.summary().mid(1);
     if (op == u"IProduct.IntParameters" || op == u"IParameters.Count") {

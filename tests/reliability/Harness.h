@@ -2,16 +2,16 @@
 // it that is opened and torn down completely per run, and a snapshot of what the window shows.
 #pragma once
 
-#include "ui/Dialogs.h"
-#include "product/ParamTable.h"
-#include "product/Pidx.h"
-#include "tests/support/SimFixtures.h"
-#include "simulator/SimPlatform.h"
-#include "tests/support/SimRegistration.h"
 #include "app/SkinManager.h"
 #include "app/Tmainfrm.h"
 #include "inspect/frm_details.h"
 #include "platform/vkcom.h"
+#include "product/ParamTable.h"
+#include "product/Pidx.h"
+#include "simulator/SimPlatform.h"
+#include "tests/support/SimFixtures.h"
+#include "tests/support/SimRegistration.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,8 +30,7 @@ namespace rel {
 using namespace Qt::StringLiterals;
 
 inline sim::DetailSpec detail(int32_t kind, int32_t min, int32_t max, int32_t def, std::u16string units = {},
-                              std::vector<std::u16string> texts = {})
-{
+                              std::vector<std::u16string> texts = {}) {
     sim::DetailSpec d = simtest::detail(kind, min, max, def, std::move(units));
     d.scale = 0.5;
     d.offset = -1;
@@ -39,16 +38,14 @@ inline sim::DetailSpec detail(int32_t kind, int32_t min, int32_t max, int32_t de
     return d;
 }
 
-inline sim::ParameterSpec param(std::u16string name, int32_t id, std::optional<sim::DetailSpec> d = {})
-{
+inline sim::ParameterSpec param(std::u16string name, int32_t id, std::optional<sim::DetailSpec> d = {}) {
     return {std::move(name), id, std::move(d)};
 }
 
 // Catalogue order: alpha and beta share the identifier pair (1, 2); broken cannot be opened; vault
 // is locked with "sesame"; other has a family no row names. Every chip-table row is reached, every
 // parameter kind, a parameter without details, a negative and a shared ParamID.
-inline sim::CatalogSpec fixture()
-{
+inline sim::CatalogSpec fixture() {
     sim::CatalogSpec c;
     {
         sim::EntrySpec e{u"alpha", u"Alpha", {}, u"cannot open", false};
@@ -126,19 +123,21 @@ inline sim::CatalogSpec fixture()
 }
 
 // Text shown by a named control of the window (label, one-line edit or text box).
-inline QString textOf(const QWidget* w, const char* name)
-{
+inline QString textOf(const QWidget* w, const char* name) {
     const QString n = QString::fromLatin1(name);
-    if (auto* l = w->findChild<QLabel*>(n)) return l->text();
-    if (auto* e = w->findChild<QLineEdit*>(n)) return e->text();
-    if (auto* t = w->findChild<QPlainTextEdit*>(n)) return t->toPlainText();
+    if (auto* l = w->findChild<QLabel*>(n))
+        return l->text();
+    if (auto* e = w->findChild<QLineEdit*>(n))
+        return e->text();
+    if (auto* t = w->findChild<QPlainTextEdit*>(n))
+        return t->toPlainText();
     return u"<no control "_s + n + u'>';
 }
 
-inline QStringList itemsOf(const QComboBox* c)
-{
+inline QStringList itemsOf(const QComboBox* c) {
     QStringList out;
-    for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
     return out;
 }
 
@@ -166,25 +165,22 @@ struct Snapshot {
     int details = 0;
     std::vector<int32_t> pidx; // Pidx positions, -1 for an empty cell
 
-    QString describe() const
-    {
+    QString describe() const {
         return u"libs=[%1] cur=%2 ids=%3/%4 ed=%5 prods=[%6] cur=%7 prodId=%8 rows=%9 lst=[%10] memo2=[%11] "
-               "hybrid=%12 gain=%13 out=%14 lib=%15 prod=%16 details=%17"_s
-            .arg(libs.join(u'|'))
-            .arg(libCur)
-            .arg(libid, manid, ed, prods.join(u'|'))
-            .arg(prodCur)
-            .arg(view.prodId)
-            .arg(view.rows.size())
-            .arg(view.lst.left(200), view.memo2.left(200), view.tHybrid, view.gain, view.output)
-            .arg(lib ? 1 : 0)
-            .arg(prod ? 1 : 0)
-            .arg(details);
+               "hybrid=%12 gain=%13 out=%14 lib=%15 prod=%16 details=%17"_s.arg(libs.join(u'|'))
+                   .arg(libCur)
+                   .arg(libid, manid, ed, prods.join(u'|'))
+                   .arg(prodCur)
+                   .arg(view.prodId)
+                   .arg(view.rows.size())
+                   .arg(view.lst.left(200), view.memo2.left(200), view.tHybrid, view.gain, view.output)
+                   .arg(lib ? 1 : 0)
+                   .arg(prod ? 1 : 0)
+                   .arg(details);
     }
 };
 
-inline Snapshot snapshot(const Tmainfrm& w)
-{
+inline Snapshot snapshot(const Tmainfrm& w) {
     Snapshot s;
     s.libs = itemsOf(w.cmbLibraries());
     s.libCur = w.cmbLibraries()->currentIndex();
@@ -218,15 +214,17 @@ inline Snapshot snapshot(const Tmainfrm& w)
     s.spId = inspect::SelectedParameter.ParamID;
     s.spDetail = inspect::SelectedParameter.Detail.get();
     s.details = int(inspect::Tfrm_details_::all().size());
-    for (int id = 0; id < product::PidxTable::Size; ++id) s.pidx.push_back(product::Pidx.position(id));
+    for (int id = 0; id < product::PidxTable::Size; ++id)
+        s.pidx.push_back(product::Pidx.position(id));
     return s;
 }
 
-inline int lineCount(const QString& text) { return text.isEmpty() ? 0 : int(text.count(u'\n')) + 1; }
+inline int lineCount(const QString& text) {
+    return text.isEmpty() ? 0 : int(text.count(u'\n')) + 1;
+}
 
 // Releases what the program keeps until its end, so each run starts like a fresh program.
-inline void endProgramState()
-{
+inline void endProgramState() {
     const QList<inspect::Tfrm_details_*> windows = inspect::Tfrm_details_::all();
     qDeleteAll(windows);
     inspect::frm_details_ = nullptr;
@@ -235,21 +233,21 @@ inline void endProgramState()
 }
 
 // Top-level widgets other than the program-wide splash, and any box left open.
-inline QString strayWindows(const std::set<QWidget*>& expected)
-{
+inline QString strayWindows(const std::set<QWidget*>& expected) {
     QStringList stray;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (expected.count(w)) continue;
-        if (qobject_cast<QDialog*>(w) && !w->isVisible()) continue; // parked by the combo boxes' popups
-        stray << QString::fromLatin1(w->metaObject()->className()) + u' ' + w->objectName()
-                     + (w->isVisible() ? u" (visible)"_s : QString());
+        if (expected.count(w))
+            continue;
+        if (qobject_cast<QDialog*>(w) && !w->isVisible())
+            continue; // parked by the combo boxes' popups
+        stray << QString::fromLatin1(w->metaObject()->className()) + u' ' + w->objectName() +
+                     (w->isVisible() ? u" (visible)"_s : QString());
     }
     return stray.join(u", ");
 }
 
 // The program-wide environment for window tests.
-inline void initProgram()
-{
+inline void initProgram() {
     vk::coInitialize();
     SkinManager::suppressAnimations(true);
     Tmainfrm::setSlidePause(0);

@@ -24,12 +24,13 @@ class TestExercise : public QObject {
 private slots:
     void initTestCase() { initProgram(); }
 
-    void exercise()
-    {
-        const quint32 seed = qEnvironmentVariableIsSet("VESKOR_SEED") ? qgetenv("VESKOR_SEED").toUInt()
-                                                                      : QRandomGenerator::global()->generate();
-        const int steps = qEnvironmentVariableIsSet("VESKOR_EXERCISE_STEPS") ? qEnvironmentVariableIntValue("VESKOR_EXERCISE_STEPS")
-                                                                             : 3000;
+    void exercise() {
+        const quint32 seed = qEnvironmentVariableIsSet("VESKOR_SEED")
+                                 ? qgetenv("VESKOR_SEED").toUInt()
+                                 : QRandomGenerator::global()->generate();
+        const int steps = qEnvironmentVariableIsSet("VESKOR_EXERCISE_STEPS")
+                              ? qEnvironmentVariableIntValue("VESKOR_EXERCISE_STEPS")
+                              : 3000;
         qInfo("EXERCISE\tseed %u (VESKOR_SEED=%u replays)\tsteps %d", seed, seed, steps);
         QRandomGenerator rng(seed);
 
@@ -38,7 +39,8 @@ private slots:
         delete new Tmainfrm;
         Tmainfrm::setCoreFactory(nullptr);
         std::set<QWidget*> expected;
-        for (QWidget* w : QApplication::topLevelWidgets()) expected.insert(w);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            expected.insert(w);
         dialogs::testing::clear();
 
         const int64_t live0 = sim::Platform::liveObjects();
@@ -64,8 +66,12 @@ private slots:
                 if (inSlide < 2 && rng.bounded(40) == 0) {
                     ++inSlide;
                     switch (rng.bounded(3)) {
-                    case 0: w->Button2()->click(); break;
-                    case 1: w->setOuterWidth(int(rng.bounded(500, 1000))); break;
+                    case 0:
+                        w->Button2()->click();
+                        break;
+                    case 1:
+                        w->setOuterWidth(int(rng.bounded(500, 1000)));
+                        break;
                     case 2:
                         if (w->cmbProducts()->count()) {
                             const int i = int(rng.bounded(w->cmbProducts()->count()));
@@ -96,12 +102,19 @@ private slots:
                 case 0:
                 case 1: {
                     const int n = w->cmbLibraries()->count();
-                    if (!n) break;
+                    if (!n)
+                        break;
                     const int i = int(rng.bounded(n));
                     switch (rng.bounded(3)) {
-                    case 0: dialogs::testing::queueInput(u"sesame"_s); break;
-                    case 1: dialogs::testing::queueInput(u"wrong"_s); break;
-                    default: dialogs::testing::queueInput(std::nullopt); break;
+                    case 0:
+                        dialogs::testing::queueInput(u"sesame"_s);
+                        break;
+                    case 1:
+                        dialogs::testing::queueInput(u"wrong"_s);
+                        break;
+                    default:
+                        dialogs::testing::queueInput(std::nullopt);
+                        break;
                     }
                     w->cmbLibraries()->setCurrentIndex(i);
                     emit w->cmbLibraries()->activated(i);
@@ -110,14 +123,16 @@ private slots:
                 case 2:
                 case 3: {
                     const int n = w->cmbProducts()->count();
-                    if (!n) break;
+                    if (!n)
+                        break;
                     const int i = int(rng.bounded(n));
                     w->cmbProducts()->setCurrentIndex(i);
                     emit w->cmbProducts()->activated(i);
                     break;
                 }
                 case 4:
-                    if (w->grid()) w->grid()->DBGrid1TitleClick(int(rng.bounded(3)));
+                    if (w->grid())
+                        w->grid()->DBGrid1TitleClick(int(rng.bounded(3)));
                     break;
                 case 5:
                     if (w->cds_() && w->cds_()->rowCount()) {
@@ -126,8 +141,12 @@ private slots:
                         emit w->DBGrid1()->doubleClicked(w->DBGrid1()->model()->index(row, 0));
                     }
                     break;
-                case 6: w->Button2()->click(); break;
-                case 7: w->Image1DblClick(); break;
+                case 6:
+                    w->Button2()->click();
+                    break;
+                case 7:
+                    w->Image1DblClick();
+                    break;
                 case 8: {
                     // A frame drag: any size, the limits keep the rest.
                     w->setOuterHeight(int(rng.bounded(200, 900)));
@@ -138,25 +157,32 @@ private slots:
                     if (!inspect::Tfrm_details_::all().isEmpty()) {
                         const auto& all = inspect::Tfrm_details_::all();
                         inspect::Tfrm_details_* d = all[int(rng.bounded(all.size()))];
-                        if (rng.bounded(2)) d->close();
-                        else d->show();
+                        if (rng.bounded(2))
+                            d->close();
+                        else
+                            d->show();
                     }
                     break;
                 case 10:
-                    if (inspect::frm_details_) inspect::frm_details_->lbl_mapDblClick();
+                    if (inspect::frm_details_)
+                        inspect::frm_details_->lbl_mapDblClick();
                     break;
                 case 11:
-                    if (inspect::frm_details_) inspect::frm_details_->lbl_detailsClick();
+                    if (inspect::frm_details_)
+                        inspect::frm_details_->lbl_detailsClick();
                     break;
                 }
                 QCoreApplication::processEvents();
                 platform->clearFaults();
 
                 // Invariants.
-                QVERIFY2(w->outerWidth() >= Tmainfrm::ClosedWidth && w->outerHeight() >= Tmainfrm::LeastHeight,
-                         qPrintable(u"step %1: window %2 x %3"_s.arg(step).arg(w->outerWidth()).arg(w->outerHeight())));
+                QVERIFY2(
+                    w->outerWidth() >= Tmainfrm::ClosedWidth && w->outerHeight() >= Tmainfrm::LeastHeight,
+                    qPrintable(
+                        u"step %1: window %2 x %3"_s.arg(step).arg(w->outerWidth()).arg(w->outerHeight())));
                 if (!faulted && w->cds_() && (action == 2 || action == 3) && w->currentProduct()) {
-                    // A fault-free product pick: the text's lines and the table's rows describe the same parameters.
+                    // A fault-free product pick: the text's lines and the table's rows describe the same
+                    // parameters.
                     const QStringList lines = textOf(w, "lstParameters").split(u'\n', Qt::SkipEmptyParts);
                     QCOMPARE(lines.size(), w->cds_()->rowCount());
                     QStringList fromRows, fromText;
@@ -180,8 +206,8 @@ private slots:
         }
         QCOMPARE(sim::Platform::liveObjects(), live0);
         QCOMPARE(strayWindows(expected), QString());
-        qInfo("EXERCISE\tsteps %d\tfaults injected %d\tboxes answered %d\tproduct views checked %d", steps, faults,
-              boxes, checked);
+        qInfo("EXERCISE\tsteps %d\tfaults injected %d\tboxes answered %d\tproduct views checked %d", steps,
+              faults, boxes, checked);
     }
 };
 

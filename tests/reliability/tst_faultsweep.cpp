@@ -1,7 +1,7 @@
 // Every platform call of every user action made to fail, one at a time.
-#include "platform/Call.h"
 #include "inspect/EffectLabel.h"
 #include "inspect/ParameterGrid.h"
+#include "platform/Call.h"
 #include "platform/TCore2.h"
 //
 // Each scenario runs once on a fresh window to read which calls it makes; then, for each of those
@@ -40,36 +40,51 @@ enum class Site {
     Limits,       // limits: guarded, "Unknown"
     IntParams,
     ExtParams,
-    MapName,      // the double click's first platform call
-    Lookup,       // the double click's guarded lookup
-    Build,        // the details window's build
-    Default,      // the details label click
+    MapName, // the double click's first platform call
+    Lookup,  // the double click's guarded lookup
+    Build,   // the details window's build
+    Default, // the details label click
     Other,
 };
 
-const char* siteName(Site s)
-{
-    static const char* names[] = {"scan read", "range-pass opening", "quiet opening", "library lookup",
-                                  "lock test", "library fields", "product list", "product fetch",
-                                  "identification", "hybrid read", "limits", "internal parameter",
-                                  "external parameter", "map name", "details lookup", "details build",
-                                  "default click", "other"};
+const char* siteName(Site s) {
+    static const char* names[] = {"scan read",
+                                  "range-pass opening",
+                                  "quiet opening",
+                                  "library lookup",
+                                  "lock test",
+                                  "library fields",
+                                  "product list",
+                                  "product fetch",
+                                  "identification",
+                                  "hybrid read",
+                                  "limits",
+                                  "internal parameter",
+                                  "external parameter",
+                                  "map name",
+                                  "details lookup",
+                                  "details build",
+                                  "default click",
+                                  "other"};
     return names[int(s)];
 }
 
 struct Classified {
     Site site;
-    int pass = -1;   // scan pass 0, 1, 2
-    int entry = -1;  // catalogue position of a scan call
+    int pass = -1;  // scan pass 0, 1, 2
+    int entry = -1; // catalogue position of a scan call
 };
 
-bool isText(const sim::Call& c) { return !c.argument.empty() && c.argument.front() == '"'; }
+bool isText(const sim::Call& c) {
+    return !c.argument.empty() && c.argument.front() == '"';
+}
 
 // Assigns each call of a scenario's log its site, walking the log as the tool makes its calls.
-std::vector<Classified> classify(const std::vector<sim::Call>& log, Site start, int entries)
-{
+std::vector<Classified> classify(const std::vector<sim::Call>& log, Site start, int entries) {
     std::vector<Classified> out(log.size(), {Site::Other});
-    const auto op = [&](size_t i) -> std::string { return i < log.size() ? log[i].op : std::string(); }; // i - 1 wraps for 0
+    const auto op = [&](size_t i) -> std::string {
+        return i < log.size() ? log[i].op : std::string();
+    }; // i - 1 wraps for 0
     bool scanning = start == Site::ScanRead;
     bool inDouble = start == Site::MapName;
     int counts = 0; // ICatalog.Count calls seen
@@ -79,49 +94,67 @@ std::vector<Classified> classify(const std::vector<sim::Call>& log, Site start, 
         const std::string o = op(i);
         Classified& c = out[i];
         if (scanning) {
-            if (o == "ICore.Catalog" && op(i + 1) == "ICatalog.Item" && isText(log[i + 1])) scanning = false;
+            if (o == "ICore.Catalog" && op(i + 1) == "ICatalog.Item" && isText(log[i + 1]))
+                scanning = false;
         }
         if (scanning) {
             const int nextCounts = counts + (o == "ICatalog.Count" || op(i + 1) == "ICatalog.Count");
             c.pass = nextCounts <= 1 + entries ? 0 : nextCounts <= 2 * (1 + entries) ? 1 : 2;
-            if (o == "ICatalog.Count") ++counts;
+            if (o == "ICatalog.Count")
+                ++counts;
             c.site = Site::ScanRead;
             // An entry fetch: Catalog, Item(position), then what it is fetched for.
-            size_t item = o == "ICore.Catalog" ? i + 1 : o == "ICatalog.Item" ? i : o == "ICatalogEntry.Library" ? i - 1 : 0;
+            size_t item = o == "ICore.Catalog"           ? i + 1
+                          : o == "ICatalog.Item"         ? i
+                          : o == "ICatalogEntry.Library" ? i - 1
+                                                         : 0;
             if (item && op(item) == "ICatalog.Item") {
                 entry = std::atoi(log[item].argument.c_str());
                 c.entry = entry;
-                if (op(item + 1) == "ICatalogEntry.Library") c.site = c.pass == 0 ? Site::RangeOpen : Site::QuietOpen;
+                if (op(item + 1) == "ICatalogEntry.Library")
+                    c.site = c.pass == 0 ? Site::RangeOpen : Site::QuietOpen;
             }
-            if (c.entry < 0) c.entry = entry;
+            if (c.entry < 0)
+                c.entry = entry;
             continue;
         }
         // Selection and product view.
-        if (o == "ICore.Catalog" || (o == "ICatalog.Item" && isText(log[i]))) mode = Site::Step4;
-        else if (o == "ILibrary.LibraryID" && mode == Site::Lock) mode = Site::Fields;
+        if (o == "ICore.Catalog" || (o == "ICatalog.Item" && isText(log[i])))
+            mode = Site::Step4;
+        else if (o == "ILibrary.LibraryID" && mode == Site::Lock)
+            mode = Site::Fields;
         else if (o == "ILibrary.Products" && op(i + 1) == "IProducts.Item" && op(i + 2) == "ILibrary.Version")
             mode = Site::ProductFetch;
-        else if (o == "ILibrary.Version") mode = Site::Identify;
-        else if (o == "IProduct.IntParameters") mode = inDouble ? Site::Lookup : Site::IntParams;
-        else if (o == "IProduct.ExtParameters") mode = Site::ExtParams;
-        else if (o == "IProduct.MapName") mode = Site::MapName, inDouble = true;
+        else if (o == "ILibrary.Version")
+            mode = Site::Identify;
+        else if (o == "IProduct.IntParameters")
+            mode = inDouble ? Site::Lookup : Site::IntParams;
+        else if (o == "IProduct.ExtParameters")
+            mode = Site::ExtParams;
+        else if (o == "IProduct.MapName")
+            mode = Site::MapName, inDouble = true;
         c.site = mode;
-        if (mode == Site::Step4 && o == "ICatalogEntry.Library") mode = Site::Lock;
-        if (mode == Site::Fields && o == "ILibrary.Name") mode = Site::ProductList;
+        if (mode == Site::Step4 && o == "ICatalogEntry.Library")
+            mode = Site::Lock;
+        if (mode == Site::Fields && o == "ILibrary.Name")
+            mode = Site::ProductList;
         if (mode == Site::Identify) {
-            if (o == "IProduct.QueryInterface(IHybridInfo5020)" || o == "IHybridInfo5020.HybridID"
-                || o == "IHybridInfo.HybridID" || o == "IHybridInfo.SampleRateCode")
+            if (o == "IProduct.QueryInterface(IHybridInfo5020)" || o == "IHybridInfo5020.HybridID" ||
+                o == "IHybridInfo.HybridID" || o == "IHybridInfo.SampleRateCode")
                 c.site = Site::Hybrid;
-            else if (o == "IProduct.QueryInterface(IHybridInfo)" && op(i + 1) != "IProduct.QueryInterface(IProductLimits)")
+            else if (o == "IProduct.QueryInterface(IHybridInfo)" &&
+                     op(i + 1) != "IProduct.QueryInterface(IProductLimits)")
                 c.site = Site::Hybrid;
-            else if (o == "IProduct.QueryInterface(IProductLimits)" && op(i - 1) != "IProduct.QueryInterface(IHybridInfo)")
+            else if (o == "IProduct.QueryInterface(IProductLimits)" &&
+                     op(i - 1) != "IProduct.QueryInterface(IHybridInfo)")
                 c.site = Site::Limits;
             else if (o == "IProductLimits.MaxGain" || o == "IProductLimits.MaxOutput")
                 c.site = Site::Limits;
         }
         if (mode == Site::Lookup && (o.rfind("IParameterDetail.", 0) == 0 || o.rfind("IValue", 0) == 0))
             c.site = mode = Site::Build;
-        if (start == Site::Default) c.site = Site::Default;
+        if (start == Site::Default)
+            c.site = Site::Default;
     }
     return out;
 }
@@ -133,13 +166,14 @@ struct Scenario {
     std::function<void(Tmainfrm*&)> action; // the swept part
 };
 
-QStringList boxTexts(size_t from)
-{
+QStringList boxTexts(size_t from) {
     QStringList out;
     const auto& shown = dialogs::testing::shown();
     for (size_t i = from; i < shown.size(); ++i)
-        out << (shown[i].kind == Shown::Error ? u"error: "_s : shown[i].kind == Shown::Input ? u"input: "_s : u""_s)
-                   + shown[i].text;
+        out << (shown[i].kind == Shown::Error   ? u"error: "_s
+                : shown[i].kind == Shown::Input ? u"input: "_s
+                                                : u""_s) +
+                   shown[i].text;
     return out;
 }
 
@@ -148,7 +182,7 @@ struct Outcome {
     Snapshot before, after;
     QStringList boxes;
     std::vector<sim::Call> calls; // the swept part's calls
-    QString libName, prodName; // of m_lib and m_prod after the run
+    QString libName, prodName;    // of m_lib and m_prod after the run
     QString clipboard, detailsLabel, detailsTitle;
     int detailsEntries = -1;
     bool detailsVisible = false;
@@ -167,31 +201,27 @@ class TestFaultSweep : public QObject {
     std::set<std::string> m_sites;
     std::map<Site, int> m_bySite;
 
-    static Tmainfrm* openWindow()
-    {
+    static Tmainfrm* openWindow() {
         auto* w = new Tmainfrm;
         w->show();
         return w;
     }
-    static void activate(QComboBox* box, int index)
-    {
+    static void activate(QComboBox* box, int index) {
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-    static int libraryIndex(Tmainfrm* w, const QString& key)
-    {
+    static int libraryIndex(Tmainfrm* w, const QString& key) {
         for (int i = 0; i < w->cmbLibraries()->count(); ++i)
-            if (w->cmbLibraries()->itemText(i).endsWith(u" - "_s + key)) return i;
+            if (w->cmbLibraries()->itemText(i).endsWith(u" - "_s + key))
+                return i;
         return -1;
     }
-    static void doubleClick(Tmainfrm* w, int row)
-    {
+    static void doubleClick(Tmainfrm* w, int row) {
         w->cds_()->setRecNo(row);
         emit w->DBGrid1()->doubleClicked(w->DBGrid1()->model()->index(row, 0));
     }
 
-    static std::vector<Scenario> scenarios()
-    {
+    static std::vector<Scenario> scenarios() {
         const auto none = [](Tmainfrm*&) {};
         const auto start = [](Tmainfrm*& w) { w = openWindow(); };
         std::vector<Scenario> s;
@@ -204,19 +234,25 @@ class TestFaultSweep : public QObject {
                      }});
         s.push_back({u"library of another family"_s, Site::Step4, start,
                      [](Tmainfrm*& w) { activate(w->cmbLibraries(), libraryIndex(w, u"other"_s)); }});
-        s.push_back({u"product"_s, Site::ProductFetch, start, [](Tmainfrm*& w) { activate(w->cmbProducts(), 1); }});
-        s.push_back({u"title click"_s, Site::Other, start, [](Tmainfrm*& w) { w->grid()->DBGrid1TitleClick(1); }});
+        s.push_back(
+            {u"product"_s, Site::ProductFetch, start, [](Tmainfrm*& w) { activate(w->cmbProducts(), 1); }});
+        s.push_back(
+            {u"title click"_s, Site::Other, start, [](Tmainfrm*& w) { w->grid()->DBGrid1TitleClick(1); }});
         const struct {
             const char16_t* kind;
             int product, row;
-        } rows[] = {{u"fSingle Bit", 0, 0}, {u"fList", 0, 1}, {u"fTextList", 0, 2},
-                    {u"fData", 0, 3},       {u"fDiscrete", 1, 0}};
+        } rows[] = {{u"fSingle Bit", 0, 0},
+                    {u"fList", 0, 1},
+                    {u"fTextList", 0, 2},
+                    {u"fData", 0, 3},
+                    {u"fDiscrete", 1, 0}};
         for (const auto& r : rows) {
             const int product = r.product, row = r.row;
             s.push_back({u"double click "_s + QString::fromUtf16(r.kind), Site::MapName,
                          [product](Tmainfrm*& w) {
                              w = openWindow();
-                             if (product) activate(w->cmbProducts(), product);
+                             if (product)
+                                 activate(w->cmbProducts(), product);
                          },
                          [row](Tmainfrm*& w) { doubleClick(w, row); }});
         }
@@ -233,8 +269,7 @@ class TestFaultSweep : public QObject {
     }
 
     // One run from a fresh program state; seq 0: no fault.
-    Outcome run(const Scenario& sc, uint64_t seq)
-    {
+    Outcome run(const Scenario& sc, uint64_t seq) {
         Outcome out;
         endProgramState();
         dialogs::testing::clear();
@@ -259,8 +294,10 @@ class TestFaultSweep : public QObject {
             out.calls.assign(platform->calls().begin() + long(callsFrom), platform->calls().end());
             out.after = snapshot(*w);
             // Which library and product are current, asked after the run (their addresses can be reused).
-            if (const auto& lib = w->currentLibrary()) out.libName = QString::fromStdU16String(vk::call(lib, &talvo::ILibrary::Name));
-            if (const auto& prod = w->currentProduct()) out.prodName = QString::fromStdU16String(vk::call(prod, &talvo::IProduct::Name));
+            if (const auto& lib = w->currentLibrary())
+                out.libName = QString::fromStdU16String(vk::call(lib, &talvo::ILibrary::Name));
+            if (const auto& prod = w->currentProduct())
+                out.prodName = QString::fromStdU16String(vk::call(prod, &talvo::IProduct::Name));
             out.clipboard = QGuiApplication::clipboard()->text();
             if (auto* d = inspect::frm_details_) {
                 out.detailsLabel = d->lbl_details->text();
@@ -278,11 +315,11 @@ class TestFaultSweep : public QObject {
 
     // What a failure at log position k must leave; empty when it did.
     QStringList check(const Scenario& sc, const Outcome& base, const std::vector<Classified>& sites, size_t k,
-                      const Outcome& got)
-    {
+                      const Outcome& got) {
         QStringList bad;
         const auto expect = [&](bool ok, const QString& what) {
-            if (!ok) bad << what;
+            if (!ok)
+                bad << what;
         };
         const sim::Call& failing = base.calls[k];
         const Classified& c = sites[k];
@@ -291,7 +328,8 @@ class TestFaultSweep : public QObject {
         const Snapshot& a = got.after;
 
         // Determinism: the same call was reached and made to fail.
-        const auto hit = std::find_if(got.calls.begin(), got.calls.end(), [&](const sim::Call& x) { return x.seq == failing.seq; });
+        const auto hit = std::find_if(got.calls.begin(), got.calls.end(),
+                                      [&](const sim::Call& x) { return x.seq == failing.seq; });
         const bool injected = hit != got.calls.end() && hit->op == failing.op && hit->failed;
         expect(injected, u"the call was not reached the same way"_s);
         m_faults += injected;
@@ -303,14 +341,16 @@ class TestFaultSweep : public QObject {
             // Boxes of the run up to the fault are those of the fault-free run.
             QStringList same;
             for (const QString& t : got.boxes)
-                if (!t.startsWith(u"error: "_s) && !t.startsWith(u"Insufficient"_s)) same << t;
+                if (!t.startsWith(u"error: "_s) && !t.startsWith(u"Insufficient"_s))
+                    same << t;
             return same;
         };
         const auto endedWithError = [&] {
-            expect(!got.boxes.isEmpty() && got.boxes.last().startsWith(u"error: "_s)
-                       && (query || got.boxes.last().contains(desc)),
+            expect(!got.boxes.isEmpty() && got.boxes.last().startsWith(u"error: "_s) &&
+                       (query || got.boxes.last().contains(desc)),
                    u"no error box with the description, boxes: "_s + got.boxes.join(u" / "));
-            expect(int(boxesBefore().size()) == got.boxes.size() - 1 && base.boxes.mid(0, got.boxes.size() - 1) == boxesBefore(),
+            expect(int(boxesBefore().size()) == got.boxes.size() - 1 &&
+                       base.boxes.mid(0, got.boxes.size() - 1) == boxesBefore(),
                    u"boxes differ before the error: "_s + got.boxes.join(u" / "));
             expect(got.calls.back().seq == failing.seq,
                    u"calls went on after the failing one: "_s + QString::fromStdString(got.calls.back().op));
@@ -326,25 +366,31 @@ class TestFaultSweep : public QObject {
         case Site::ScanRead:
             endedWithError();
             expect(!a.lib && !a.prod, u"a library or product is current"_s);
-            if (c.pass < 2) expect(a.libs.isEmpty() && !a.hasTable, u"list filled or table made before the list pass"_s);
-            else expect(a.libCur == -1 && a.hasTable, u"list pass: an entry selected or no table"_s);
+            if (c.pass < 2)
+                expect(a.libs.isEmpty() && !a.hasTable, u"list filled or table made before the list pass"_s);
+            else
+                expect(a.libCur == -1 && a.hasTable, u"list pass: an entry selected or no table"_s);
             break;
         case Site::RangeOpen: {
             const sim::CatalogSpec content = fixture();
             const bool opens = c.entry >= 0 && content.entries[size_t(c.entry)].library.has_value();
             QStringList expected = base.boxes;
-            if (opens) expected << u"Error Opening Library: "_s + QString::fromStdU16String(content.entries[size_t(c.entry)].name);
+            if (opens)
+                expected << u"Error Opening Library: "_s +
+                                QString::fromStdU16String(content.entries[size_t(c.entry)].name);
             QStringList gotSorted = got.boxes, expSorted = expected;
             gotSorted.sort();
             expSorted.sort();
             expect(gotSorted == expSorted, u"boxes: "_s + got.boxes.join(u" / "));
-            expect(a.libs == base.after.libs && a.view == base.after.view, u"the scan did not end as without the fault"_s);
+            expect(a.libs == base.after.libs && a.view == base.after.view,
+                   u"the scan did not end as without the fault"_s);
             wentOn();
             break;
         }
         case Site::QuietOpen:
             for (const QString& t : got.boxes)
-                expect(!t.startsWith(u"error: "_s) && (!t.startsWith(u"Error Opening"_s) || base.boxes.contains(t)),
+                expect(!t.startsWith(u"error: "_s) &&
+                           (!t.startsWith(u"Error Opening"_s) || base.boxes.contains(t)),
                        u"box for an ignored failure: "_s + t);
             expect(a.libs.size() == base.after.libs.size() && a.libCur == 0 && a.lib && a.prod,
                    u"the scan did not end normally"_s);
@@ -352,15 +398,18 @@ class TestFaultSweep : public QObject {
         case Site::Step4:
             endedWithError();
             expect(!a.lib, u"m_lib not empty"_s);
-            expect(a.prods == b.prods && a.prodCur == b.prodCur && a.ed == b.ed && a.prod == b.prod, u"selection moved"_s);
+            expect(a.prods == b.prods && a.prodCur == b.prodCur && a.ed == b.ed && a.prod == b.prod,
+                   u"selection moved"_s);
             sameView("library lookup");
             break;
         case Site::Lock:
         case Site::Fields:
             endedWithError();
             expect(a.lib && got.libName == base.libName, u"m_lib is not the new library: "_s + got.libName);
-            expect(a.prods == b.prods && a.prodCur == b.prodCur && a.prod == b.prod, u"product list or product moved"_s);
-            if (c.site == Site::Lock) expect(a.ed == b.ed && a.libid == b.libid && a.manid == b.manid, u"fields changed"_s);
+            expect(a.prods == b.prods && a.prodCur == b.prodCur && a.prod == b.prod,
+                   u"product list or product moved"_s);
+            if (c.site == Site::Lock)
+                expect(a.ed == b.ed && a.libid == b.libid && a.manid == b.manid, u"fields changed"_s);
             sameView("library");
             break;
         case Site::ProductList:
@@ -376,10 +425,12 @@ class TestFaultSweep : public QObject {
             break;
         case Site::Identify:
             endedWithError();
-            expect(a.prod && got.prodName == base.prodName, u"m_prod is not the new product: "_s + got.prodName);
+            expect(a.prod && got.prodName == base.prodName,
+                   u"m_prod is not the new product: "_s + got.prodName);
             expect(a.view.lst.isEmpty() && a.view.rows.isEmpty(), u"text or table not empty"_s);
             expect(a.view.memo2 == b.view.memo2, u"memo2 changed"_s);
-            expect(a.view.tHybrid == b.view.tHybrid && a.view.gain == b.view.gain && a.view.output == b.view.output,
+            expect(a.view.tHybrid == b.view.tHybrid && a.view.gain == b.view.gain &&
+                       a.view.output == b.view.output,
                    u"platform summary changed"_s);
             break;
         case Site::Hybrid:
@@ -409,9 +460,11 @@ class TestFaultSweep : public QObject {
         }
         case Site::ExtParams:
             endedWithError();
-            expect(a.view.lst == base.after.view.lst && a.view.rows == base.after.view.rows, u"internal parameters incomplete"_s);
+            expect(a.view.lst == base.after.view.lst && a.view.rows == base.after.view.rows,
+                   u"internal parameters incomplete"_s);
             expect(!a.view.memo2.contains(u"None Found."_s), u"None Found. added"_s);
-            expect(lineCount(a.view.memo2) < lineCount(base.after.view.memo2) || base.after.view.memo2 == u"None Found."_s,
+            expect(lineCount(a.view.memo2) < lineCount(base.after.view.memo2) ||
+                       base.after.view.memo2 == u"None Found."_s,
                    u"memo2 lines"_s);
             break;
         case Site::MapName:
@@ -421,10 +474,11 @@ class TestFaultSweep : public QObject {
             expect(a.details == b.details, u"a details window was made"_s);
             break;
         case Site::Lookup:
-            expect(got.boxes == QStringList{u"Insufficient Data in Product Library"_s}, u"boxes: "_s + got.boxes.join(u" / "));
+            expect(got.boxes == QStringList{u"Insufficient Data in Product Library"_s},
+                   u"boxes: "_s + got.boxes.join(u" / "));
             expect(got.calls.back().seq == failing.seq, u"calls went on after the failed lookup"_s);
-            expect(a.spMap == base.after.spMap && a.spName == base.after.spName && a.spId == base.after.spId
-                       && a.spDetail == b.spDetail,
+            expect(a.spMap == base.after.spMap && a.spName == base.after.spName &&
+                       a.spId == base.after.spId && a.spDetail == b.spDetail,
                    u"SelectedParameter"_s);
             expect(a.details == b.details, u"a details window was made"_s);
             break;
@@ -434,14 +488,16 @@ class TestFaultSweep : public QObject {
             expect(got.detailsLabel == u"lbl_details"_s, u"details label was set: "_s + got.detailsLabel);
             expect(got.detailsEntries <= base.detailsEntries, u"more entries than without the fault"_s);
             expect(got.detailsTitle == a.ed, u"caption"_s);
-            expect(a.spDetail && a.spMap == base.after.spMap && a.spId == base.after.spId, u"SelectedParameter"_s);
+            expect(a.spDetail && a.spMap == base.after.spMap && a.spId == base.after.spId,
+                   u"SelectedParameter"_s);
             break;
         case Site::Default:
             endedWithError();
             expect(got.clipboard == kClipboardSentinel, u"clipboard changed"_s);
             break;
         case Site::Other:
-            expect(!got.boxes.isEmpty() && (query || got.boxes.last().contains(desc)), u"no box with the description"_s);
+            expect(!got.boxes.isEmpty() && (query || got.boxes.last().contains(desc)),
+                   u"no box with the description"_s);
             break;
         }
         (void)sc;
@@ -449,8 +505,7 @@ class TestFaultSweep : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         initProgram();
         // One window without a platform makes the splash; it stays for the program.
         Tmainfrm::setCoreFactory([]() -> std::unique_ptr<talvo::TCore2> { return nullptr; });
@@ -459,39 +514,44 @@ private slots:
         delete design;
         Tmainfrm::setCoreFactory(nullptr);
         dialogs::testing::clear();
-        for (QWidget* w : QApplication::topLevelWidgets()) m_expectedTopLevels.insert(w);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            m_expectedTopLevels.insert(w);
     }
 
-    void sweep_data()
-    {
+    void sweep_data() {
         QTest::addColumn<int>("index");
         int i = 0;
-        for (const Scenario& s : scenarios()) QTest::newRow(qPrintable(s.name)) << i++;
+        for (const Scenario& s : scenarios())
+            QTest::newRow(qPrintable(s.name)) << i++;
     }
-    void sweep()
-    {
+    void sweep() {
         QFETCH(int, index);
         const Scenario sc = scenarios()[size_t(index)];
         ++m_scenarios;
         const Outcome base = run(sc, 0);
         QVERIFY2(base.leaked == 0, "fault-free run leaked platform objects");
         QVERIFY2(base.stray.isEmpty(), qPrintable(base.stray));
-        for (const QString& t : base.boxes) QVERIFY2(!t.startsWith(u"error: "_s), qPrintable(t));
-        if (sc.name == u"map name to clipboard"_s) QCOMPARE(base.clipboard, u"map-a0"_s);
-        if (sc.name == u"default to clipboard"_s) QCOMPARE(base.clipboard, u"1"_s);
+        for (const QString& t : base.boxes)
+            QVERIFY2(!t.startsWith(u"error: "_s), qPrintable(t));
+        if (sc.name == u"map name to clipboard"_s)
+            QCOMPARE(base.clipboard, u"map-a0"_s);
+        if (sc.name == u"default to clipboard"_s)
+            QCOMPARE(base.clipboard, u"1"_s);
 
         const int entries = int(fixture().entries.size());
         const std::vector<Classified> sites = classify(base.calls, sc.start, entries);
         const int perOp = qEnvironmentVariableIntValue("VESKOR_SWEEP_PER_OP");
         std::map<std::string, std::vector<size_t>> byOp;
-        for (size_t k = 0; k < base.calls.size(); ++k) byOp[base.calls[k].op].push_back(k);
+        for (size_t k = 0; k < base.calls.size(); ++k)
+            byOp[base.calls[k].op].push_back(k);
         std::vector<size_t> chosen;
         for (auto& [op, ks] : byOp) {
             if (perOp <= 0 || int(ks.size()) <= perOp) {
                 chosen.insert(chosen.end(), ks.begin(), ks.end());
                 continue;
             }
-            for (int j = 0; j < perOp; ++j) chosen.push_back(ks[size_t(j) * (ks.size() - 1) / size_t(perOp - 1 > 0 ? perOp - 1 : 1)]);
+            for (int j = 0; j < perOp; ++j)
+                chosen.push_back(ks[size_t(j) * (ks.size() - 1) / size_t(perOp - 1 > 0 ? perOp - 1 : 1)]);
         }
         std::sort(chosen.begin(), chosen.end());
         chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
@@ -505,23 +565,25 @@ private slots:
             const QStringList bad = check(sc, base, sites, k, got);
             if (!bad.isEmpty())
                 failures << u"#%1 %2 [%3]: %4"_s.arg(base.calls[k].seq)
-                                .arg(QString::fromStdString(base.calls[k].op), QString::fromLatin1(siteName(sites[k].site)),
-                                     bad.join(u"; "));
+                                .arg(QString::fromStdString(base.calls[k].op),
+                                     QString::fromLatin1(siteName(sites[k].site)), bad.join(u"; "));
         }
         if (qEnvironmentVariableIsSet("VESKOR_SWEEP_DUMP"))
             for (size_t k = 0; k < base.calls.size(); ++k)
-                qInfo("%llu %s %s [%s] pass %d entry %d", (unsigned long long)base.calls[k].seq, base.calls[k].op.c_str(),
-                      base.calls[k].argument.c_str(), siteName(sites[k].site), sites[k].pass, sites[k].entry);
-        QVERIFY2(failures.isEmpty(), qPrintable(u"%1 of %2 faults misbehaved:\n"_s.arg(failures.size()).arg(chosen.size())
-                                                + failures.mid(0, 30).join(u'\n')));
+                qInfo("%llu %s %s [%s] pass %d entry %d", (unsigned long long)base.calls[k].seq,
+                      base.calls[k].op.c_str(), base.calls[k].argument.c_str(), siteName(sites[k].site),
+                      sites[k].pass, sites[k].entry);
+        QVERIFY2(failures.isEmpty(),
+                 qPrintable(u"%1 of %2 faults misbehaved:\n"_s.arg(failures.size()).arg(chosen.size()) +
+                            failures.mid(0, 30).join(u'\n')));
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         QStringList bySite;
-        for (auto [s, n] : m_bySite) bySite << u"%1 %2"_s.arg(QString::fromLatin1(siteName(s))).arg(n);
-        qInfo("SWEEP\tcalls swept %d\tdistinct call sites %zu\tscenarios %d\tfaults injected %d", m_runs, m_sites.size(),
-              m_scenarios, m_faults);
+        for (auto [s, n] : m_bySite)
+            bySite << u"%1 %2"_s.arg(QString::fromLatin1(siteName(s))).arg(n);
+        qInfo("SWEEP\tcalls swept %d\tdistinct call sites %zu\tscenarios %d\tfaults injected %d", m_runs,
+              m_sites.size(), m_scenarios, m_faults);
         qInfo("SWEEP\tby site: %s", qPrintable(bySite.join(u", ")));
     }
 };

@@ -8,8 +8,12 @@
 
 #include <string>
 
-inline QString q(const std::string& s) { return QString::fromStdString(s); }
-inline QString q(const std::u16string& s) { return QString::fromStdU16String(s); }
+inline QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+inline QString q(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
 
 // The error information left by the last failing call, or "(none)".
 inline QString takenError() {
@@ -17,8 +21,12 @@ inline QString takenError() {
     return vk::takeErrorInfo(d) ? q(d) : QStringLiteral("(none)");
 }
 
-inline vk::VariantHolder at(int32_t i) { return vk::VariantHolder::fromInt(i); }
-inline vk::VariantHolder named(const std::u16string& s) { return vk::VariantHolder::fromString(s); }
+inline vk::VariantHolder at(int32_t i) {
+    return vk::VariantHolder::fromInt(i);
+}
+inline vk::VariantHolder named(const std::u16string& s) {
+    return vk::VariantHolder::fromString(s);
+}
 
 // A small catalogue with one of each kind of entry.
 inline sim::CatalogSpec fixtureCatalog() {

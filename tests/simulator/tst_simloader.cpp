@@ -1,7 +1,7 @@
 // Library files: a good file gives every value, a bad one a clear error and never a crash; a
 // folder with a bad file still serves the rest; the demo catalogue loads as intended.
-#include "tests/support/SimRegistration.h"
 #include "SimTestUtil.h"
+#include "tests/support/SimRegistration.h"
 
 #include <QTest>
 
@@ -43,9 +43,12 @@ const char* kGoodFile = R"({
 std::string smallFile(const std::string& productExtra = {}, const std::string& paramExtra = {},
                       const std::string& libraryExtra = {}, const std::string& top = {}) {
     return R"({ "name": "S", "caption": "C",)" + top + R"( "library": { "name": "L", "version": "1",
-        "manufacturerId": 1, "libraryId": 2,)" + libraryExtra + R"( "products": [
-        { "name": "P", "mapName": "M", "platform": "GC5020",)" + productExtra + R"( "intParameters": [
-          { "name": "X", "paramId": 1)" + paramExtra + R"( } ] } ] } })";
+        "manufacturerId": 1, "libraryId": 2,)" +
+           libraryExtra + R"( "products": [
+        { "name": "P", "mapName": "M", "platform": "GC5020",)" +
+           productExtra + R"( "intParameters": [
+          { "name": "X", "paramId": 1)" +
+           paramExtra + R"( } ] } ] } })";
 }
 
 } // namespace
@@ -108,7 +111,8 @@ private slots:
     }
 
     void otherEntryKinds() {
-        auto r = sim::parseLibraryText(R"({"name": "D", "caption": "C", "openError": "it is gone"})", "d.json");
+        auto r =
+            sim::parseLibraryText(R"({"name": "D", "caption": "C", "openError": "it is gone"})", "d.json");
         QVERIFY(r.entry && !r.entry->library);
         QCOMPARE(q(r.entry->openError), QStringLiteral("it is gone"));
         r = sim::parseLibraryText(R"({"name": "N", "caption": "C", "nullLibrary": true})", "n.json");
@@ -122,51 +126,99 @@ private slots:
         auto row = [](const char* name, const std::string& text, const char* error) {
             QTest::newRow(name) << QByteArray::fromStdString(text) << QString::fromUtf8(error);
         };
-        row("empty", "", "t.json: line 1, column 1: not valid JSON: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal");
-        row("not JSON", "library", "t.json: line 1, column 1: not valid JSON: syntax error while parsing value - invalid literal; last read: 'l'");
-        row("trailing text", smallFile() + " x", "t.json: line 4, column 51: not valid JSON: syntax error while parsing value - invalid literal; last read: '1 } ] } ] } } x'; expected end of input");
-        row("bad UTF-8", "{\"name\": \"\xff\"}", "t.json: line 1, column 11: not valid JSON: syntax error while parsing value - invalid string: ill-formed UTF-8 byte; last read: '\"<FF>'");
+        row("empty", "",
+            "t.json: line 1, column 1: not valid JSON: syntax error while parsing value - unexpected end of "
+            "input; expected '[', '{', or a literal");
+        row("not JSON", "library",
+            "t.json: line 1, column 1: not valid JSON: syntax error while parsing value - invalid literal; "
+            "last read: 'l'");
+        row("trailing text", smallFile() + " x",
+            "t.json: line 4, column 51: not valid JSON: syntax error while parsing value - invalid literal; "
+            "last read: '1 } ] } ] } } x'; expected end of input");
+        row("bad UTF-8", "{\"name\": \"\xff\"}",
+            "t.json: line 1, column 11: not valid JSON: syntax error while parsing value - invalid string: "
+            "ill-formed UTF-8 byte; last read: '\"<FF>'");
         row("array", "[]", "t.json: (top level): must be an object, not an array");
-        row("too deep", std::string(40, '[') + std::string(40, ']'), "t.json: line 1: nested deeper than 32 levels");
+        row("too deep", std::string(40, '[') + std::string(40, ']'),
+            "t.json: line 1: nested deeper than 32 levels");
         row("no name", R"({"caption": "C", "openError": "x"})", "t.json: name: missing");
-        row("name not text", R"({"name": 5, "caption": "C", "openError": "x"})", "t.json: name: must be a text, not an integer");
+        row("name not text", R"({"name": 5, "caption": "C", "openError": "x"})",
+            "t.json: name: must be a text, not an integer");
         row("unknown key", smallFile({}, {}, {}, R"( "Name": "x",)"), "t.json: Name: unknown key");
-        row("no library", R"({"name": "N", "caption": "C"})", "t.json: library: missing (or give \"openError\" for a library that cannot be opened)");
-        row("library and openError", smallFile({}, {}, {}, R"( "openError": "x",)"), "t.json: library: only one of \"library\", \"openError\" and \"nullLibrary\" may be given");
-        row("nullLibrary not boolean", R"({"name": "N", "caption": "C", "nullLibrary": 1})", "t.json: nullLibrary: must be true or false, not an integer");
-        row("library not object", R"({"name": "N", "caption": "C", "library": []})", "t.json: library: must be an object, not an array");
-        row("manufacturer too large", smallFile({}, {}, R"( "manufacturerId": 40000,)"), "t.json: library.manufacturerId: 40000 is outside -32768 to 32767");
-        row("library too small", smallFile({}, {}, R"( "libraryId": -32769,)"), "t.json: library.libraryId: -32769 is outside -32768 to 32767");
-        row("libraryId real", smallFile({}, {}, R"( "libraryId": 1.5,)"), "t.json: library.libraryId: must be an integer, not a real number");
-        row("password not text", smallFile({}, {}, R"( "password": null,)"), "t.json: library.password: must be a text, not null");
-        row("products not array", R"({"name": "S", "caption": "C", "library": {"name": "L", "version": "1", "manufacturerId": 1, "libraryId": 2, "products": {}}})",
+        row("no library", R"({"name": "N", "caption": "C"})",
+            "t.json: library: missing (or give \"openError\" for a library that cannot be opened)");
+        row("library and openError", smallFile({}, {}, {}, R"( "openError": "x",)"),
+            "t.json: library: only one of \"library\", \"openError\" and \"nullLibrary\" may be given");
+        row("nullLibrary not boolean", R"({"name": "N", "caption": "C", "nullLibrary": 1})",
+            "t.json: nullLibrary: must be true or false, not an integer");
+        row("library not object", R"({"name": "N", "caption": "C", "library": []})",
+            "t.json: library: must be an object, not an array");
+        row("manufacturer too large", smallFile({}, {}, R"( "manufacturerId": 40000,)"),
+            "t.json: library.manufacturerId: 40000 is outside -32768 to 32767");
+        row("library too small", smallFile({}, {}, R"( "libraryId": -32769,)"),
+            "t.json: library.libraryId: -32769 is outside -32768 to 32767");
+        row("libraryId real", smallFile({}, {}, R"( "libraryId": 1.5,)"),
+            "t.json: library.libraryId: must be an integer, not a real number");
+        row("password not text", smallFile({}, {}, R"( "password": null,)"),
+            "t.json: library.password: must be a text, not null");
+        row("products not array",
+            R"({"name": "S", "caption": "C", "library": {"name": "L", "version": "1", "manufacturerId": 1, "libraryId": 2, "products": {}}})",
             "t.json: library.products: must be an array, not an object");
-        row("product key misspelt", smallFile(R"( "mapname": "m",)"), "t.json: library.products[0].mapname: unknown key");
-        row("paramId text", smallFile({}, R"(, "paramId": "1")"), "t.json: library.products[0].intParameters[0].paramId: must be an integer, not a text");
-        row("paramId beyond 32 bits", smallFile({}, R"(, "paramId": 2147483648)"), "t.json: library.products[0].intParameters[0].paramId: 2147483648 is outside -2147483648 to 2147483647");
-        row("paramId huge unsigned", smallFile({}, R"(, "paramId": 18446744073709551615)"), "t.json: library.products[0].intParameters[0].paramId: 18446744073709551615 is outside -2147483648 to 2147483647");
-        row("detail without kind", smallFile({}, R"(, "detail": {"min": 0, "max": 1, "default": 0})"), "t.json: library.products[0].intParameters[0].detail.kind: missing");
-        row("more texts than values", smallFile({}, R"(, "detail": {"kind": 3, "min": 0, "max": 1, "default": 0, "texts": ["a", "b", "c"]})"),
-            "t.json: library.products[0].intParameters[0].detail.texts: has 3 texts for the 2 values from min to max");
-        row("texts for an empty range", smallFile({}, R"(, "detail": {"kind": 3, "min": 5, "max": 1, "default": 0, "texts": ["a"]})"),
-            "t.json: library.products[0].intParameters[0].detail.texts: has 1 texts for the 0 values from min to max");
-        row("text not text", smallFile({}, R"(, "detail": {"kind": 3, "min": 0, "max": 1, "default": 0, "texts": ["a", 2]})"),
+        row("product key misspelt", smallFile(R"( "mapname": "m",)"),
+            "t.json: library.products[0].mapname: unknown key");
+        row("paramId text", smallFile({}, R"(, "paramId": "1")"),
+            "t.json: library.products[0].intParameters[0].paramId: must be an integer, not a text");
+        row("paramId beyond 32 bits", smallFile({}, R"(, "paramId": 2147483648)"),
+            "t.json: library.products[0].intParameters[0].paramId: 2147483648 is outside -2147483648 to "
+            "2147483647");
+        row("paramId huge unsigned", smallFile({}, R"(, "paramId": 18446744073709551615)"),
+            "t.json: library.products[0].intParameters[0].paramId: 18446744073709551615 is outside "
+            "-2147483648 to 2147483647");
+        row("detail without kind", smallFile({}, R"(, "detail": {"min": 0, "max": 1, "default": 0})"),
+            "t.json: library.products[0].intParameters[0].detail.kind: missing");
+        row("more texts than values",
+            smallFile(
+                {}, R"(, "detail": {"kind": 3, "min": 0, "max": 1, "default": 0, "texts": ["a", "b", "c"]})"),
+            "t.json: library.products[0].intParameters[0].detail.texts: has 3 texts for the 2 values from "
+            "min to max");
+        row("texts for an empty range",
+            smallFile({}, R"(, "detail": {"kind": 3, "min": 5, "max": 1, "default": 0, "texts": ["a"]})"),
+            "t.json: library.products[0].intParameters[0].detail.texts: has 1 texts for the 0 values from "
+            "min to max");
+        row("text not text",
+            smallFile({}, R"(, "detail": {"kind": 3, "min": 0, "max": 1, "default": 0, "texts": ["a", 2]})"),
             "t.json: library.products[0].intParameters[0].detail.texts[1]: must be a text, not an integer");
-        row("scale text", smallFile({}, R"(, "detail": {"kind": 1, "min": 0, "max": 1, "default": 0, "scale": "2"})"),
+        row("scale text",
+            smallFile({}, R"(, "detail": {"kind": 1, "min": 0, "max": 1, "default": 0, "scale": "2"})"),
             "t.json: library.products[0].intParameters[0].detail.scale: must be a number, not a text");
-        row("number beyond a double", smallFile(R"( "limits": {"maxOutput": 1, "maxGain": 1e999, "channels": 1},)"), "t.json: value: number overflow parsing '1e999'");
-        row("control character", "{\"name\": \"a\tb\"}", "t.json: line 1, column 12: not valid JSON: syntax error while parsing value - invalid string: control character U+0009 (HT) must be escaped to \\u0009 or \\t; last read: '\"a<U+0009>'");
-        row("limits incomplete", smallFile(R"( "limits": {"maxOutput": 1, "maxGain": 2},)"), "t.json: library.products[0].limits.channels: missing");
-        row("sample rate without hybrid", smallFile(R"( "sampleRateCode": 1,)"), "t.json: library.products[0].sampleRateCode: given without hybridId");
-        row("fault without op", smallFile({}, {}, {}, R"( "faults": [{"status": 1}],)"), "t.json: faults[0].op: missing");
-        row("fault op empty", smallFile({}, {}, {}, R"( "faults": [{"op": ""}],)"), "t.json: faults[0].op: must be a non-empty text such as \"ILibrary.Products\" or \"*\"");
-        row("fault status bad", smallFile({}, {}, {}, R"( "faults": [{"op": "*", "status": "0xZZ"}],)"), "t.json: faults[0].status: \"0xZZ\" is not a status like \"0x80004005\"");
-        row("fault status too large", smallFile({}, {}, {}, R"( "faults": [{"op": "*", "status": 4294967296}],)"), "t.json: faults[0].status: 4294967296 is outside -2147483648 to 4294967295");
-        row("fault times", smallFile({}, {}, {}, R"( "faults": [{"op": "*", "times": -2}],)"), "t.json: faults[0].times: -2 is outside -1 to 9223372036854775807");
-        std::string many = R"({"name": "S", "caption": "C", "library": {"name": "L", "version": "1", "manufacturerId": 1, "libraryId": 2, "products": [)";
-        for (int i = 0; i < 4097; ++i) many += i ? ",1" : "1";
+        row("number beyond a double",
+            smallFile(R"( "limits": {"maxOutput": 1, "maxGain": 1e999, "channels": 1},)"),
+            "t.json: value: number overflow parsing '1e999'");
+        row("control character", "{\"name\": \"a\tb\"}",
+            "t.json: line 1, column 12: not valid JSON: syntax error while parsing value - invalid string: "
+            "control character U+0009 (HT) must be escaped to \\u0009 or \\t; last read: '\"a<U+0009>'");
+        row("limits incomplete", smallFile(R"( "limits": {"maxOutput": 1, "maxGain": 2},)"),
+            "t.json: library.products[0].limits.channels: missing");
+        row("sample rate without hybrid", smallFile(R"( "sampleRateCode": 1,)"),
+            "t.json: library.products[0].sampleRateCode: given without hybridId");
+        row("fault without op", smallFile({}, {}, {}, R"( "faults": [{"status": 1}],)"),
+            "t.json: faults[0].op: missing");
+        row("fault op empty", smallFile({}, {}, {}, R"( "faults": [{"op": ""}],)"),
+            "t.json: faults[0].op: must be a non-empty text such as \"ILibrary.Products\" or \"*\"");
+        row("fault status bad", smallFile({}, {}, {}, R"( "faults": [{"op": "*", "status": "0xZZ"}],)"),
+            "t.json: faults[0].status: \"0xZZ\" is not a status like \"0x80004005\"");
+        row("fault status too large",
+            smallFile({}, {}, {}, R"( "faults": [{"op": "*", "status": 4294967296}],)"),
+            "t.json: faults[0].status: 4294967296 is outside -2147483648 to 4294967295");
+        row("fault times", smallFile({}, {}, {}, R"( "faults": [{"op": "*", "times": -2}],)"),
+            "t.json: faults[0].times: -2 is outside -1 to 9223372036854775807");
+        std::string many =
+            R"({"name": "S", "caption": "C", "library": {"name": "L", "version": "1", "manufacturerId": 1, "libraryId": 2, "products": [)";
+        for (int i = 0; i < 4097; ++i)
+            many += i ? ",1" : "1";
         row("too many products", many + "]}}", "t.json: library.products: has 4097 elements, more than 4096");
-        row("product not object", R"({"name": "S", "caption": "C", "library": {"name": "L", "version": "1", "manufacturerId": 1, "libraryId": 2, "products": [{}, 7]}})",
+        row("product not object",
+            R"({"name": "S", "caption": "C", "library": {"name": "L", "version": "1", "manufacturerId": 1, "libraryId": 2, "products": [{}, 7]}})",
             "t.json: library.products[0].name: missing");
     }
     void malformed() {
@@ -180,9 +232,11 @@ private slots:
 
     void files() {
         simtest::TempFolder dir;
-        QCOMPARE(q(sim::loadLibraryFile(dir.path() + "/nope.json").error), QStringLiteral("nope.json: file: does not exist"));
+        QCOMPARE(q(sim::loadLibraryFile(dir.path() + "/nope.json").error),
+                 QStringLiteral("nope.json: file: does not exist"));
         std::filesystem::create_directory(dir.path() + "/sub.json");
-        QCOMPARE(q(sim::loadLibraryFile(dir.path() + "/sub.json").error), QStringLiteral("sub.json: file: is not a regular file"));
+        QCOMPARE(q(sim::loadLibraryFile(dir.path() + "/sub.json").error),
+                 QStringLiteral("sub.json: file: is not a regular file"));
         const std::string big = dir.write("big.json", "{}");
         std::filesystem::resize_file(big, (16u << 20) + 1);
         QCOMPARE(q(sim::loadLibraryFile(big).error), QStringLiteral("big.json: file: is larger than 16 MiB"));
@@ -208,11 +262,13 @@ private slots:
         auto v = at(1);
         vk::ComPtr<ILibrary> lib;
         QCOMPARE(vk::call(catalog, &ICatalog::Item, v.get())->Library(lib.put()), vk::E_FAIL_);
-        QCOMPARE(takenError(), QStringLiteral("b.json: library.products[0].hybrid5020: must be an integer, not a text"));
+        QCOMPARE(takenError(),
+                 QStringLiteral("b.json: library.products[0].hybrid5020: must be an integer, not a text"));
         auto first = named(u"Gut");
-        QCOMPARE(q(vk::call(vk::call(vk::call(catalog, &ICatalog::Item, first.get()), &ICatalogEntry::Library),
-                            &ILibrary::Name)),
-                 QStringLiteral("Gut Library"));
+        QCOMPARE(
+            q(vk::call(vk::call(vk::call(catalog, &ICatalog::Item, first.get()), &ICatalogEntry::Library),
+                       &ILibrary::Name)),
+            QStringLiteral("Gut Library"));
         auto last = at(2);
         vk::Bstr caption = nullptr;
         QCOMPARE(vk::call(catalog, &ICatalog::Item, last.get())->Caption(&caption), vk::E_FAIL_);
@@ -239,11 +295,13 @@ private slots:
                 unopenable << q(e.name) + QStringLiteral(": ") + q(e.openError);
                 continue;
             }
-            if (e.library->password) passwords.insert(*e.library->password);
+            if (e.library->password)
+                passwords.insert(*e.library->password);
             ++pairs[{e.library->manufacturerId, e.library->libraryId}];
             for (const sim::ProductSpec& p : e.library->products) {
                 platforms.insert(p.platform);
-                if (p.platform == u"GC5005") hybrids5005.insert(p.hybridId.value_or(0));
+                if (p.platform == u"GC5005")
+                    hybrids5005.insert(p.hybridId.value_or(0));
                 noExt |= p.extParameters.empty();
                 (p.limits ? withLimits : withoutLimits) = true;
                 std::set<int> ids;
@@ -251,7 +309,8 @@ private slots:
                     longName |= par.name.size() > 50;
                     negativeId |= par.paramId < 0;
                     sharedId |= !ids.insert(par.paramId).second;
-                    if (!par.detail) continue;
+                    if (!par.detail)
+                        continue;
                     kinds.insert(par.detail->kind);
                     const int64_t range = int64_t(par.detail->max) - par.detail->min + 1;
                     fewValues |= range > 0 && range <= 4;
@@ -259,15 +318,19 @@ private slots:
                 }
             }
         }
-        QCOMPARE(unopenable, QStringList{QStringLiteral("DamagedArchive: The library file is damaged (checksum mismatch)")});
-        for (const char16_t* name : {u"GC5020", u"GC5055", u"GC5052", u"GC5050", u"GC5005", u"XR7710", u"gc5020"})
+        QCOMPARE(unopenable, QStringList{QStringLiteral(
+                                 "DamagedArchive: The library file is damaged (checksum mismatch)")});
+        for (const char16_t* name :
+             {u"GC5020", u"GC5055", u"GC5052", u"GC5050", u"GC5005", u"XR7710", u"gc5020"})
             QVERIFY2(platforms.count(name), qPrintable(q(std::u16string(name))));
         QVERIFY(hybrids5005.count(4) && hybrids5005.count(6) && hybrids5005.count(8));
         QVERIFY(passwords.count(u"RovQuad") && passwords.size() >= 2);
         QCOMPARE(pairs[std::make_pair(7, 21)], 2);
         QCOMPARE(pairs[std::make_pair(5, 0)], 2);
-        for (int k = 0; k <= 4; ++k) QVERIFY(kinds.count(k));
-        QVERIFY(noExt && longName && negativeId && sharedId && withLimits && withoutLimits && fewValues && thousands);
+        for (int k = 0; k <= 4; ++k)
+            QVERIFY(kinds.count(k));
+        QVERIFY(noExt && longName && negativeId && sharedId && withLimits && withoutLimits && fewValues &&
+                thousands);
     }
 };
 

@@ -1,7 +1,7 @@
 // The server module: created by class identifier through a class registration in this test's
 // private data folder, serving a library folder; its platform reachable for faults and the log.
-#include "tests/support/SimRegistration.h"
 #include "SimTestUtil.h"
+#include "tests/support/SimRegistration.h"
 
 #include <QTest>
 
@@ -105,7 +105,8 @@ private slots:
         auto get = module.symbol<vk::DllGetClassObjectFn>("DllGetClassObject");
         QVERIFY(get);
         void* out = reinterpret_cast<void*>(1);
-        QCOMPARE(get(vk::Iid<ICore>::value, vk::Iid<vk::IClassFactory>::value, &out), vk::CLASS_E_CLASSNOTAVAILABLE_);
+        QCOMPARE(get(vk::Iid<ICore>::value, vk::Iid<vk::IClassFactory>::value, &out),
+                 vk::CLASS_E_CLASSNOTAVAILABLE_);
         QVERIFY(!out);
         QVERIFY(takenError().contains(QStringLiteral("serves Core2 only")));
         vk::ComPtr<vk::IClassFactory> factory;
@@ -137,7 +138,9 @@ private slots:
 #endif
     }
 
-    void cleanupTestCase() { vk::coUninitialize(); }
+    void cleanupTestCase() {
+        vk::coUninitialize();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimModule)

@@ -1,6 +1,6 @@
 // The simulated platform's object model, faults and call log, built in memory from fixtures.
-#include "tests/support/SimRegistration.h"
 #include "SimTestUtil.h"
+#include "tests/support/SimRegistration.h"
 
 #include <QTest>
 
@@ -127,12 +127,15 @@ private slots:
     void reservedAndDispatchPlacesAreNotImplemented() {
         auto p0 = product(0, 0);
         QCOMPARE(p0->reserved5(), vk::E_NOTIMPL_);
-        QCOMPARE(takenError(), QStringLiteral("IProduct: operation #5 is not implemented by the simulated platform"));
+        QCOMPARE(takenError(),
+                 QStringLiteral("IProduct: operation #5 is not implemented by the simulated platform"));
         uint32_t n = 7;
         QCOMPARE(m_catalog->GetTypeInfoCount(&n), vk::E_NOTIMPL_);
-        QCOMPARE(takenError(), QStringLiteral("ICatalog.GetTypeInfoCount is not implemented by the simulated platform"));
+        QCOMPARE(takenError(),
+                 QStringLiteral("ICatalog.GetTypeInfoCount is not implemented by the simulated platform"));
         QCOMPARE(m_catalog->reserved3(), vk::E_NOTIMPL_);
-        QCOMPARE(takenError(), QStringLiteral("ICatalog: operation #3 is not implemented by the simulated platform"));
+        QCOMPARE(takenError(),
+                 QStringLiteral("ICatalog: operation #3 is not implemented by the simulated platform"));
     }
 
     void items_data() {
@@ -146,25 +149,34 @@ private slots:
         const QString ok = QStringLiteral("(none)");
         QTest::newRow("catalogue first") << "catalog" << i4 << 0 << "" << 0 << ok;
         QTest::newRow("catalogue last") << "catalog" << i4 << 3 << "" << 0 << ok;
-        QTest::newRow("catalogue past the end") << "catalog" << i4 << 4 << "" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("catalogue past the end")
+            << "catalog" << i4 << 4 << "" << int(vk::DISP_E_BADINDEX_)
             << "ICatalog.Item: position 4 is out of range (there are 4 items)";
-        QTest::newRow("catalogue negative") << "catalog" << i4 << -1 << "" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("catalogue negative")
+            << "catalog" << i4 << -1 << "" << int(vk::DISP_E_BADINDEX_)
             << "ICatalog.Item: position -1 is out of range (there are 4 items)";
         QTest::newRow("catalogue by name") << "catalog" << bstr << 0 << "Null" << 0 << ok;
-        QTest::newRow("catalogue by unknown name") << "catalog" << bstr << 0 << "Nope" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("catalogue by unknown name")
+            << "catalog" << bstr << 0 << "Nope" << int(vk::DISP_E_BADINDEX_)
             << "ICatalog.Item: no catalogue entry is named \"Nope\"";
-        QTest::newRow("catalogue by name is exact") << "catalog" << bstr << 0 << "alpha" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("catalogue by name is exact")
+            << "catalog" << bstr << 0 << "alpha" << int(vk::DISP_E_BADINDEX_)
             << "ICatalog.Item: no catalogue entry is named \"alpha\"";
-        QTest::newRow("catalogue empty index") << "catalog" << none << 0 << "" << int(vk::DISP_E_TYPEMISMATCH_)
+        QTest::newRow("catalogue empty index")
+            << "catalog" << none << 0 << "" << int(vk::DISP_E_TYPEMISMATCH_)
             << "ICatalog.Item: the index must be a 32-bit integer position, not (empty)";
-        QTest::newRow("products past the end") << "products" << i4 << 2 << "" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("products past the end")
+            << "products" << i4 << 2 << "" << int(vk::DISP_E_BADINDEX_)
             << "IProducts.Item: position 2 is out of range (there are 2 items)";
-        QTest::newRow("products by name") << "products" << bstr << 0 << "P0" << int(vk::DISP_E_TYPEMISMATCH_)
+        QTest::newRow("products by name")
+            << "products" << bstr << 0 << "P0" << int(vk::DISP_E_TYPEMISMATCH_)
             << "IProducts.Item: the index must be a 32-bit integer position, not \"P0\"";
         QTest::newRow("parameters last") << "parameters" << i4 << 2 << "" << 0 << ok;
-        QTest::newRow("parameters past the end") << "parameters" << i4 << 3 << "" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("parameters past the end")
+            << "parameters" << i4 << 3 << "" << int(vk::DISP_E_BADINDEX_)
             << "IParameters.Item: position 3 is out of range (there are 3 items)";
-        QTest::newRow("external parameters") << "ext" << i4 << 1 << "" << int(vk::DISP_E_BADINDEX_)
+        QTest::newRow("external parameters")
+            << "ext" << i4 << 1 << "" << int(vk::DISP_E_BADINDEX_)
             << "IParameters.Item: position 1 is out of range (there is 1 item)";
     }
     void items() {
@@ -175,8 +187,10 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, error);
         vk::VariantHolder index;
-        if (variantType == vk::VT_I4_) index = at(position);
-        if (variantType == vk::VT_BSTR_) index = named(name.toStdU16String());
+        if (variantType == vk::VT_I4_)
+            index = at(position);
+        if (variantType == vk::VT_BSTR_)
+            index = named(name.toStdU16String());
         vk::clearErrorInfo();
         vk::ComPtr<vk::IUnknown> result;
         vk::HResult h = vk::S_OK_;
@@ -190,8 +204,9 @@ private slots:
             h = products->Item(index.get(), p.put());
             result = p ? p.query<vk::IUnknown>() : nullptr;
         } else {
-            auto list = vk::call(product(0, 0), collection == QLatin1String("ext") ? &IProduct::ExtParameters
-                                                                                 : &IProduct::IntParameters);
+            auto list =
+                vk::call(product(0, 0), collection == QLatin1String("ext") ? &IProduct::ExtParameters
+                                                                           : &IProduct::IntParameters);
             vk::ComPtr<IParameter> p;
             h = list->Item(index.get(), p.put());
             result = p ? p.query<vk::IUnknown>() : nullptr;
@@ -258,7 +273,8 @@ private slots:
         vk::Bstr name = nullptr;
         QCOMPARE(p1->Name(&name), vk::E_UNEXPECTED_);
         QVERIFY(!name);
-        QCOMPARE(takenError(), QStringLiteral("IProduct: the product \"P1\" no longer exists in the platform's catalogue"));
+        QCOMPARE(takenError(),
+                 QStringLiteral("IProduct: the product \"P1\" no longer exists in the platform's catalogue"));
         m_platform->content().entries[0].library->products[0].intParameters[0].detail.reset();
         int32_t kind = 5;
         QCOMPARE(detail->Kind(&kind), vk::E_UNEXPECTED_);
@@ -272,7 +288,7 @@ private slots:
         QTest::addColumn<qulonglong>("after");
         QTest::addColumn<qlonglong>("times");
         QTest::addColumn<qulonglong>("seqOffset"); // 0: none; n: the n-th Count call from now
-        QTest::addColumn<QString>("failures");      // per Count call: x failed, . succeeded
+        QTest::addColumn<QString>("failures");     // per Count call: x failed, . succeeded
         QTest::newRow("always") << "ICatalog.Count" << 0ull << -1ll << 0ull << "xxxxx";
         QTest::newRow("any operation") << "*" << 0ull << -1ll << 0ull << "xxxxx";
         QTest::newRow("after two") << "ICatalog.Count" << 2ull << -1ll << 0ull << "..xxx";
@@ -281,7 +297,8 @@ private slots:
         QTest::newRow("never") << "ICatalog.Count" << 0ull << 0ll << 0ull << ".....";
         QTest::newRow("other operation") << "ICatalog.Item" << 0ull << -1ll << 0ull << ".....";
         QTest::newRow("by sequence number") << "*" << 0ull << -1ll << 3ull << "..x..";
-        QTest::newRow("by sequence number, after ignored") << "ICatalog.Count" << 5ull << -1ll << 2ull << ".x...";
+        QTest::newRow("by sequence number, after ignored")
+            << "ICatalog.Count" << 5ull << -1ll << 2ull << ".x...";
     }
     void faults() {
         QFETCH(QString, op);
@@ -295,7 +312,8 @@ private slots:
         rule.description = u"injected";
         rule.after = after;
         rule.times = times;
-        if (seqOffset) rule.seq = m_platform->calls().size() + seqOffset;
+        if (seqOffset)
+            rule.seq = m_platform->calls().size() + seqOffset;
         m_platform->addFault(rule);
         QString seen;
         for (int i = 0; i < failures.size(); ++i) {
@@ -312,14 +330,16 @@ private slots:
         }
         QCOMPARE(seen, failures);
         int failedInLog = 0;
-        for (const sim::Call& c : m_platform->calls()) failedInLog += c.failed;
+        for (const sim::Call& c : m_platform->calls())
+            failedInLog += c.failed;
         QCOMPARE(failedInLog, int(failures.count(u'x')));
         m_platform->clearFaults();
         QCOMPARE(m_catalog->Count(nullptr), vk::E_POINTER_);
     }
 
     void faultsByObjectAndOnQueries() {
-        m_platform->addFault({"ICatalogEntry.Name", "Locked", vk::E_ACCESSDENIED_, u"no name today", 0, -1, 0, {}});
+        m_platform->addFault(
+            {"ICatalogEntry.Name", "Locked", vk::E_ACCESSDENIED_, u"no name today", 0, -1, 0, {}});
         QCOMPARE(q(vk::call(entry(0), &ICatalogEntry::Name)), QStringLiteral("Alpha"));
         try {
             vk::call(entry(1), &ICatalogEntry::Name);
@@ -330,7 +350,8 @@ private slots:
         }
 
         // Queries of the platform's interfaces can be made to fail like any operation.
-        m_platform->addFault({"IProduct.QueryInterface(IProductLimits)", "", vk::E_FAIL_, u"limits gone", 0, 1, 0, {}});
+        m_platform->addFault(
+            {"IProduct.QueryInterface(IProductLimits)", "", vk::E_FAIL_, u"limits gone", 0, 1, 0, {}});
         auto p0 = product(0, 0);
         vk::ComPtr<IProductLimits> limits;
         QCOMPARE(p0.tryQuery(limits), vk::E_FAIL_);
@@ -410,7 +431,8 @@ private slots:
 
     void faultsFromTheCatalogue() {
         sim::CatalogSpec content = fixtureCatalog();
-        content.faults.push_back({"ICatalogEntry.Caption", "Alpha", vk::E_FAIL_, u"from the file", 0, -1, 0, {}});
+        content.faults.push_back(
+            {"ICatalogEntry.Caption", "Alpha", vk::E_FAIL_, u"from the file", 0, -1, 0, {}});
         auto platform = Platform::create(content);
         auto catalog = vk::call(platform->newCore(), &ICore::Catalog);
         auto v = at(0);

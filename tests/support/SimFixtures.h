@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/Call.h"
-#include "simulator/SimPlatform.h"
 #include "platform/talvo.h"
+#include "simulator/SimPlatform.h"
 
 #include <string>
 #include <utility>
@@ -45,7 +45,8 @@ inline vk::ComPtr<talvo::ILibrary> firstLibrary(sim::Platform& platform) {
 }
 
 // A parameter detail of a kind and value range, with the identity scale and no value texts.
-inline sim::DetailSpec detail(int32_t kind, int32_t min, int32_t max, int32_t def, std::u16string units = {}) {
+inline sim::DetailSpec detail(int32_t kind, int32_t min, int32_t max, int32_t def,
+                              std::u16string units = {}) {
     sim::DetailSpec d;
     d.kind = kind;
     d.min = min;

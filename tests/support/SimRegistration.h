@@ -4,8 +4,8 @@
 // Header-only; link the `testsupport` target (it builds the module and names it).
 #pragma once
 
-#include "simulator/SimPlatform.h"
 #include "SystemAccess.h"
+#include "simulator/SimPlatform.h"
 
 #include <cstdlib>
 #include <memory>
@@ -28,8 +28,8 @@ namespace simtest {
 class ModuleRegistration {
 public:
     explicit ModuleRegistration(const std::string& libraryFolder = VESKOR_DEMO_FOLDER)
-        : ModuleRegistration(Raw{}, "InprocServer=" + std::string(TALVOSIM_MODULE_PATH) + "\nLibraryFolder=" +
-                                        libraryFolder + "\n") {}
+        : ModuleRegistration(Raw{}, "InprocServer=" + std::string(TALVOSIM_MODULE_PATH) +
+                                        "\nLibraryFolder=" + libraryFolder + "\n") {}
 
     // The registration with exactly these key=value lines (for broken registrations).
     struct Raw {};
@@ -37,7 +37,8 @@ public:
 #ifdef _WIN32
         writeClassRegistration(talvo::CLSID_Core2, content);
 #else
-        if (const char* old = std::getenv("XDG_DATA_HOME")) m_oldHome = old;
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            m_oldHome = old;
         setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
         m_home.write("vkcom/classes/" + vk::toString(talvo::CLSID_Core2) + ".reg", content);
 #endif
@@ -46,15 +47,19 @@ public:
 #ifdef _WIN32
         deleteClassRegistration(talvo::CLSID_Core2);
 #else
-        if (m_oldHome) setenv("XDG_DATA_HOME", m_oldHome->c_str(), 1);
-        else unsetenv("XDG_DATA_HOME");
+        if (m_oldHome)
+            setenv("XDG_DATA_HOME", m_oldHome->c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
 #endif
     }
     ModuleRegistration(const ModuleRegistration&) = delete;
     ModuleRegistration& operator=(const ModuleRegistration&) = delete;
 
     // The platform the module serves for this registration (after the first instance was made).
-    std::shared_ptr<sim::Platform> platform() const { return sim::modulePlatform(); }
+    std::shared_ptr<sim::Platform> platform() const {
+        return sim::modulePlatform();
+    }
 
 private:
 #ifndef _WIN32
@@ -68,7 +73,8 @@ private:
 class RunningPlatform {
 public:
     explicit RunningPlatform(sim::CatalogSpec content)
-        : m_platform(sim::Platform::create(std::move(content))), m_registration(m_platform->registerRunning()) {}
+        : m_platform(sim::Platform::create(std::move(content))),
+          m_registration(m_platform->registerRunning()) {}
 
     sim::Platform& operator*() const { return *m_platform; }
     sim::Platform* operator->() const { return m_platform.get(); }

@@ -35,14 +35,17 @@ public:
     explicit Module(const std::string& path, Mode mode = Mode::Load) {
 #ifdef _WIN32
         const std::wstring wide = widen(nativePath(path));
-        if (mode == Mode::Load) m_handle = LoadLibraryW(wide.c_str());
-        else if (HMODULE h = nullptr; GetModuleHandleExW(0, wide.c_str(), &h)) m_handle = h;
+        if (mode == Mode::Load)
+            m_handle = LoadLibraryW(wide.c_str());
+        else if (HMODULE h = nullptr; GetModuleHandleExW(0, wide.c_str(), &h))
+            m_handle = h;
 #else
         m_handle = dlopen(path.c_str(), RTLD_NOW | (mode == Mode::Load ? RTLD_LOCAL : RTLD_NOLOAD));
 #endif
     }
     ~Module() {
-        if (!m_handle) return;
+        if (!m_handle)
+            return;
 #ifdef _WIN32
         FreeLibrary(static_cast<HMODULE>(m_handle));
 #else
@@ -52,11 +55,15 @@ public:
     Module(const Module&) = delete;
     Module& operator=(const Module&) = delete;
 
-    explicit operator bool() const { return m_handle != nullptr; }
+    explicit operator bool() const {
+        return m_handle != nullptr;
+    }
     template <class F> F symbol(const char* name) const {
-        if (!m_handle) return nullptr;
+        if (!m_handle)
+            return nullptr;
 #ifdef _WIN32
-        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_handle), name)));
+        return reinterpret_cast<F>(
+            reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_handle), name)));
 #else
         return reinterpret_cast<F>(dlsym(m_handle, name));
 #endif
@@ -66,7 +73,8 @@ public:
     static std::string nativePath(std::string path) {
 #ifdef _WIN32
         for (char& c : path)
-            if (c == '/') c = '\\';
+            if (c == '/')
+                c = '\\';
 #endif
         return path;
     }
@@ -93,7 +101,8 @@ inline std::vector<std::pair<std::string, std::string>> registrationLines(std::s
         const std::string_view line = content.substr(0, end);
         if (const size_t eq = line.find('='); eq != std::string_view::npos)
             lines.emplace_back(std::string(line.substr(0, eq)), std::string(line.substr(eq + 1)));
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         content.remove_prefix(end + 1);
     }
     return lines;
@@ -156,9 +165,11 @@ public:
         for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
             const std::filesystem::path candidate = base / ("veskor-test-" + std::to_string(random()));
             std::error_code ec;
-            if (std::filesystem::create_directory(candidate, ec)) m_path = candidate.string();
+            if (std::filesystem::create_directory(candidate, ec))
+                m_path = candidate.string();
         }
-        if (m_path.empty()) throw std::runtime_error("cannot make a temporary folder");
+        if (m_path.empty())
+            throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempFolder() {
         std::error_code ec;
@@ -174,7 +185,8 @@ public:
         std::filesystem::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << content;
-        if (!out) throw std::runtime_error("cannot write " + file.string());
+        if (!out)
+            throw std::runtime_error("cannot write " + file.string());
         return file.string();
     }
 

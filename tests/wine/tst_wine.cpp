@@ -24,8 +24,8 @@
 #define NOMINMAX
 #endif
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 using talvo::TCore2;
 using vk::ComPtr;
@@ -36,9 +36,12 @@ const std::string kClassId = "{4689781D-6EFD-41BC-950B-E6983890FA5C}";
 int g_failures = 0;
 
 void report(const std::string& name, bool ok, const std::string& why = {}) {
-    if (ok) std::printf("PASS %s\n", name.c_str());
-    else std::printf("FAIL %s: %s\n", name.c_str(), why.c_str());
-    if (!ok) ++g_failures;
+    if (ok)
+        std::printf("PASS %s\n", name.c_str());
+    else
+        std::printf("FAIL %s: %s\n", name.c_str(), why.c_str());
+    if (!ok)
+        ++g_failures;
     std::fflush(stdout);
 }
 
@@ -48,7 +51,10 @@ struct Group {
     std::string why;
     bool ok = true;
     void expect(bool cond, const std::string& what) {
-        if (!cond && ok) { ok = false; why = what; }
+        if (!cond && ok) {
+            ok = false;
+            why = what;
+        }
     }
 };
 
@@ -85,26 +91,34 @@ template <class F> std::optional<vk::ComError> errorOf(F&& f) {
 }
 
 // The server module's test counters, once COM has loaded it into this process.
-HMODULE serverModule() { return GetModuleHandleW(L"talvosim.dll"); }
+HMODULE serverModule() {
+    return GetModuleHandleW(L"talvosim.dll");
+}
 
 int32_t instancesCreated() {
     HMODULE m = serverModule();
-    if (!m) return 0;
-    auto f = reinterpret_cast<int32_t(VK_CALL*)()>(reinterpret_cast<void*>(GetProcAddress(m, "SimInstancesCreated")));
+    if (!m)
+        return 0;
+    auto f = reinterpret_cast<int32_t(VK_CALL*)()>(
+        reinterpret_cast<void*>(GetProcAddress(m, "SimInstancesCreated")));
     return f ? f() : -1;
 }
 
 int64_t liveObjects() {
     HMODULE m = serverModule();
-    if (!m) return -1;
-    auto f = reinterpret_cast<int64_t(VK_CALL*)()>(reinterpret_cast<void*>(GetProcAddress(m, "SimLiveObjects")));
+    if (!m)
+        return -1;
+    auto f =
+        reinterpret_cast<int64_t(VK_CALL*)()>(reinterpret_cast<void*>(GetProcAddress(m, "SimLiveObjects")));
     return f ? f() : -1;
 }
 
 int64_t callCount(const char* op) {
     HMODULE m = serverModule();
-    if (!m) return -1;
-    auto f = reinterpret_cast<int64_t(VK_CALL*)(const char*)>(reinterpret_cast<void*>(GetProcAddress(m, "SimCallCount")));
+    if (!m)
+        return -1;
+    auto f = reinterpret_cast<int64_t(VK_CALL*)(const char*)>(
+        reinterpret_cast<void*>(GetProcAddress(m, "SimCallCount")));
     return f ? f(op) : -1;
 }
 
@@ -112,9 +126,11 @@ int64_t callCount(const char* op) {
 class NotACore final : public vk::IUnknown {
 public:
     vk::HResult VK_CALL QueryInterface(const vk::Guid& iid, void** out) override {
-        if (!out) return vk::E_POINTER_;
+        if (!out)
+            return vk::E_POINTER_;
         *out = nullptr;
-        if (iid != vk::Iid<vk::IUnknown>::value) return vk::E_NOINTERFACE_;
+        if (iid != vk::Iid<vk::IUnknown>::value)
+            return vk::E_NOINTERFACE_;
         AddRef();
         *out = this;
         return vk::S_OK_;
@@ -134,7 +150,8 @@ void runtimeBasics() {
         const std::u16string text = u"Grüße \u20AC \U0001F50A";
         vk::UniqueBstr b(text);
         g.expect(b.get() && vk::bstrLen(b.get()) == text.size() && b.view() == text, "BSTR round trip");
-        g.expect(SysStringLen(reinterpret_cast<BSTR>(b.get())) == text.size(), "BSTR length as the system sees it");
+        g.expect(SysStringLen(reinterpret_cast<BSTR>(b.get())) == text.size(),
+                 "BSTR length as the system sees it");
         vk::VariantHolder s = vk::VariantHolder::fromString(text);
         vk::VariantHolder copy = s;
         g.expect(copy.ref().vt == vk::VT_BSTR_ && copy.ref().bstrVal != s.ref().bstrVal &&
@@ -169,10 +186,12 @@ void unregistered() {
         g.expect(!core.isConnected(), "construction connected");
         const auto e = errorOf([&] { core.Catalog(); });
         g.expect(bool(e), "Catalog succeeded without a server");
-        if (!e) return;
+        if (!e)
+            return;
         const std::string msg = e->what();
         g.expect(e->code() == vk::REGDB_E_CLASSNOTREG_, "status " + hex(e->code()));
-        g.expect(msg == vk::statusText(vk::REGDB_E_CLASSNOTREG_) + ", ClassID: " + kClassId, "message \"" + msg + "\"");
+        g.expect(msg == vk::statusText(vk::REGDB_E_CLASSNOTREG_) + ", ClassID: " + kClassId,
+                 "message \"" + msg + "\"");
         g.expect(!core.isConnected(), "connected after a failure");
         std::printf("     message: %s\n", msg.c_str());
     });
@@ -186,10 +205,12 @@ void registered() {
         const std::string module = vk::registrationValue(talvo::CLSID_Core2, "InprocServer");
         g.expect(endsWith(module, "\\talvosim.dll"), "InprocServer \"" + module + "\"");
         const std::string folder = vk::registrationValue(talvo::CLSID_Core2, "LibraryFolder", true);
-        g.expect(folder.size() > 2 && folder[1] == ':', "LibraryFolder not made absolute: \"" + folder + "\"");
+        g.expect(folder.size() > 2 && folder[1] == ':',
+                 "LibraryFolder not made absolute: \"" + folder + "\"");
         g.expect(vk::registrationValue(talvo::CLSID_Core2, "ThreadingModel").empty(),
                  "a value of the subkey read as one of the class key");
-        g.expect(vk::registrationValue(talvo::CLSID_Core2, "NoSuchValue").empty(), "an absent value is not empty");
+        g.expect(vk::registrationValue(talvo::CLSID_Core2, "NoSuchValue").empty(),
+                 "an absent value is not empty");
     });
 
     run("no running instance: the first Catalog creates one, later ones reuse it", [](Group& g) {
@@ -201,10 +222,12 @@ void registered() {
         const int32_t count = vk::call(core.Catalog(), &talvo::ICatalog::Count);
         g.expect(count > 0, "an empty demo catalogue");
         g.expect(instancesCreated() == 1, "instances made: " + std::to_string(instancesCreated()));
-        for (int i = 0; i < 200; ++i) vk::call(core.Catalog(), &talvo::ICatalog::Count);
-        g.expect(instancesCreated() == 1, "instances after many calls: " + std::to_string(instancesCreated()));
-        g.expect(callCount("ICore.Catalog") == 201, "ICore.Catalog calls seen by the server: " +
-                                                        std::to_string(callCount("ICore.Catalog")));
+        for (int i = 0; i < 200; ++i)
+            vk::call(core.Catalog(), &talvo::ICatalog::Count);
+        g.expect(instancesCreated() == 1,
+                 "instances after many calls: " + std::to_string(instancesCreated()));
+        g.expect(callCount("ICore.Catalog") == 201,
+                 "ICore.Catalog calls seen by the server: " + std::to_string(callCount("ICore.Catalog")));
         g.expect(callCount("ICore.QueryInterface(ICore)") <= 1, "ICore asked more than once");
     });
 
@@ -219,15 +242,16 @@ void registered() {
         {
             TCore2 core;
             vk::call(core.Catalog(), &talvo::ICatalog::Count);
-            g.expect(instancesCreated() == before + 1, "a new instance was created: " +
-                                                           std::to_string(instancesCreated() - before - 1));
+            g.expect(instancesCreated() == before + 1,
+                     "a new instance was created: " + std::to_string(instancesCreated() - before - 1));
             const ComPtr<talvo::ICore> held = core.DefaultInterface();
             const ComPtr<talvo::ICore> registeredCore = object.query<talvo::ICore>();
             g.expect(held == registeredCore, "attached to another object than the registered one");
         }
         g.expect(vk::succeeded(vk::revokeActiveObject(cookie)), "revoke failed");
         ComPtr<vk::IUnknown> none;
-        g.expect(vk::getActiveObject(talvo::CLSID_Core2, none.put()) == vk::MK_E_UNAVAILABLE_, "still running after revoke");
+        g.expect(vk::getActiveObject(talvo::CLSID_Core2, none.put()) == vk::MK_E_UNAVAILABLE_,
+                 "still running after revoke");
     });
 
     run("refused ICore: \"Interface not supported\", nothing created", [](Group& g) {
@@ -238,30 +262,35 @@ void registered() {
         {
             TCore2 core;
             const auto e = errorOf([&] { core.Catalog(); });
-            g.expect(e && e->code() == vk::E_NOINTERFACE_ && std::string(e->what()) == "Interface not supported",
+            g.expect(e && e->code() == vk::E_NOINTERFACE_ &&
+                         std::string(e->what()) == "Interface not supported",
                      e ? "message \"" + std::string(e->what()) + "\"" : "Catalog succeeded");
             g.expect(!core.isConnected(), "connected to an object without ICore");
         }
         vk::check(vk::revokeActiveObject(cookie));
         g.expect(instancesCreated() == before, "an instance was created");
-        g.expect(impostor.refs() == 1, "references left on the object: " + std::to_string(impostor.refs() - 1));
+        g.expect(impostor.refs() == 1,
+                 "references left on the object: " + std::to_string(impostor.refs() - 1));
     });
 
     run("object model: queries and index variants through the system", [](Group& g) {
         TCore2 core;
         ComPtr<talvo::ICatalog> catalog = core.Catalog();
-        ComPtr<talvo::ICatalogEntry> first = vk::call(catalog, &talvo::ICatalog::Item, vk::VariantHolder::fromInt(0).get());
+        ComPtr<talvo::ICatalogEntry> first =
+            vk::call(catalog, &talvo::ICatalog::Item, vk::VariantHolder::fromInt(0).get());
         const std::u16string name = vk::call(first, &talvo::ICatalogEntry::Name);
         ComPtr<talvo::ICatalogEntry> byName =
             vk::call(catalog, &talvo::ICatalog::Item, vk::VariantHolder::fromString(name).get());
         g.expect(vk::call(byName, &talvo::ICatalogEntry::Name) == name, "Item by name gave another entry");
-        const auto bad = errorOf([&] {
-            vk::call(catalog, &talvo::ICatalog::Item, vk::VariantHolder::fromInt(1 << 30).get());
-        });
-        g.expect(bad && bad->code() == vk::DISP_E_BADINDEX_ && std::string(bad->what()).find("out of range") != std::string::npos,
-                 bad ? "message \"" + std::string(bad->what()) + "\"" : "a position far out of range was accepted");
+        const auto bad = errorOf(
+            [&] { vk::call(catalog, &talvo::ICatalog::Item, vk::VariantHolder::fromInt(1 << 30).get()); });
+        g.expect(bad && bad->code() == vk::DISP_E_BADINDEX_ &&
+                     std::string(bad->what()).find("out of range") != std::string::npos,
+                 bad ? "message \"" + std::string(bad->what()) + "\""
+                     : "a position far out of range was accepted");
         ComPtr<talvo::ILibrary> refused;
-        g.expect(catalog.tryQuery(refused) == vk::E_NOINTERFACE_ && !refused, "a catalogue claims to be a library");
+        g.expect(catalog.tryQuery(refused) == vk::E_NOINTERFACE_ && !refused,
+                 "a catalogue claims to be a library");
     });
 
     run("every object handed out through the system is released again", [](Group& g) {
@@ -283,9 +312,12 @@ void faults() {
             vk::call(catalog, &talvo::ICatalog::Item, vk::VariantHolder::fromString(u"Faulty").get()),
             &talvo::ICatalogEntry::Library);
         const auto plain = errorOf([&] { vk::call(library, &talvo::ILibrary::Products); });
-        g.expect(plain && plain->code() == vk::E_NOTIMPL_ && std::string(plain->what()) == vk::statusText(vk::E_NOTIMPL_),
+        g.expect(plain && plain->code() == vk::E_NOTIMPL_ &&
+                     std::string(plain->what()) == vk::statusText(vk::E_NOTIMPL_),
                  plain ? "message \"" + std::string(plain->what()) + "\"" : "the fault did not fire");
-        auto products = [&] { return vk::call(vk::call(library, &talvo::ILibrary::Products), &talvo::IProducts::Count); };
+        auto products = [&] {
+            return vk::call(vk::call(library, &talvo::ILibrary::Products), &talvo::IProducts::Count);
+        };
         g.expect(products() == 0, "the fault fired more than once, or the library is not locked");
         // The password goes in as a string of the system; a wrong one leaves the library locked.
         vk::call(library, &talvo::ILibrary::Unlock, vk::UniqueBstr(u"Schlüssel").get());
@@ -297,13 +329,16 @@ void faults() {
         g.expect(products() == 1, "the right password did not unlock the library");
 
         const auto broken = errorOf([&] {
-            vk::call(vk::call(core.Catalog(), &talvo::ICatalog::Item, vk::VariantHolder::fromString(u"b-broken").get()),
+            vk::call(vk::call(core.Catalog(), &talvo::ICatalog::Item,
+                              vk::VariantHolder::fromString(u"b-broken").get()),
                      &talvo::ICatalogEntry::Library);
         });
         g.expect(broken && std::string(broken->what()).rfind("b-broken.json: ", 0) == 0,
                  broken ? "message \"" + std::string(broken->what()) + "\"" : "a broken library opened");
-        if (first) std::printf("     message: %s\n", first->what());
-        if (broken) std::printf("     message: %s\n", broken->what());
+        if (first)
+            std::printf("     message: %s\n", first->what());
+        if (broken)
+            std::printf("     message: %s\n", broken->what());
     });
 }
 
@@ -315,9 +350,12 @@ int main(int argc, char** argv) {
         std::printf("FAIL apartment: CoInitializeEx\n");
         return 1;
     }
-    if (stage == "unregistered") unregistered();
-    else if (stage == "registered") registered();
-    else if (stage == "faults") faults();
+    if (stage == "unregistered")
+        unregistered();
+    else if (stage == "registered")
+        registered();
+    else if (stage == "faults")
+        faults();
     else {
         std::printf("usage: tst_wine unregistered|registered|faults\n");
         ++g_failures;

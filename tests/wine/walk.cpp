@@ -63,7 +63,8 @@ void field(int depth, const std::string& name, const std::function<std::string()
 }
 
 // A query that the object may refuse: the walk prints the refusal rather than failing.
-template <class I, class From> ComPtr<I> optional(int depth, const std::string& name, const ComPtr<From>& from) {
+template <class I, class From>
+ComPtr<I> optional(int depth, const std::string& name, const ComPtr<From>& from) {
     ComPtr<I> to;
     const vk::HResult h = from.tryQuery(to);
     if (vk::failed(h) || !to) {
@@ -77,19 +78,23 @@ void walkParameter(int depth, const ComPtr<IParameter>& parameter, bool details)
     ComPtr<IParameterInfo> info = parameter.query<IParameterInfo>();
     field(depth, "Name", [&] { return text(vk::call(info, &IParameterInfo::Name)); });
     field(depth, "ParamID", [&] { return std::to_string(vk::call(info, &IParameterInfo::ParamID)); });
-    if (!details) return;
+    if (!details)
+        return;
     ComPtr<IParameterDetail> detail = optional<IParameterDetail>(depth, "Detail", parameter);
-    if (!detail) return;
+    if (!detail)
+        return;
     int32_t kind = 0, min = 0, max = 0, def = 0;
     field(depth, "Kind", [&] { return std::to_string(kind = vk::call(detail, &IParameterDetail::Kind)); });
     field(depth, "Min", [&] { return std::to_string(min = vk::call(detail, &IParameterDetail::Min)); });
     field(depth, "Max", [&] { return std::to_string(max = vk::call(detail, &IParameterDetail::Max)); });
-    field(depth, "Default", [&] { return std::to_string(def = vk::call(detail, &IParameterDetail::Default)); });
+    field(depth, "Default",
+          [&] { return std::to_string(def = vk::call(detail, &IParameterDetail::Default)); });
     field(depth, "Units", [&] { return text(vk::call(detail, &IParameterDetail::Units)); });
     field(depth, "Scale", [&] {
         ComPtr<IValueScale> scale = vk::call(detail, &IParameterDetail::Scale);
-        return real(vk::call(scale, &IValueScale::ToReal, min)) + " " + real(vk::call(scale, &IValueScale::ToReal, def)) +
-               " " + real(vk::call(scale, &IValueScale::ToReal, max));
+        return real(vk::call(scale, &IValueScale::ToReal, min)) + " " +
+               real(vk::call(scale, &IValueScale::ToReal, def)) + " " +
+               real(vk::call(scale, &IValueScale::ToReal, max));
     });
     // Value texts of the kinds that show them, a bounded run from the minimum.
     if (kind == 1 || kind == 3 || kind == 4) {
@@ -112,7 +117,8 @@ void walkParameters(int depth, const std::string& name, const ComPtr<IProduct>& 
         for (int32_t i = 0; i < count; ++i) {
             line(depth + 1, "[" + std::to_string(i) + "]");
             try {
-                walkParameter(depth + 2, vk::call(parameters, &IParameters::Item, VariantHolder::fromInt(i).get()),
+                walkParameter(depth + 2,
+                              vk::call(parameters, &IParameters::Item, VariantHolder::fromInt(i).get()),
                               details);
             } catch (const vk::ComError& e) {
                 line(depth + 2, "error " + hex(e.code()) + " " + e.what());
@@ -126,13 +132,14 @@ void walkParameters(int depth, const std::string& name, const ComPtr<IProduct>& 
 void walkProduct(int depth, const ComPtr<IProduct>& product) {
     field(depth, "Name", [&] { return text(vk::call(product, &IProduct::Name)); });
     field(depth, "MapName", [&] { return text(vk::call(product, &IProduct::MapName)); });
-    field(depth, "Platform", [&] {
-        return text(vk::call(vk::call(product, &IProduct::Platform), &IPlatform::Name));
-    });
+    field(depth, "Platform",
+          [&] { return text(vk::call(vk::call(product, &IProduct::Platform), &IPlatform::Name)); });
     if (auto h = optional<IHybridInfo5020>(depth, "IHybridInfo5020", product))
-        field(depth, "IHybridInfo5020.HybridID", [&] { return std::to_string(vk::call(h, &IHybridInfo5020::HybridID)); });
+        field(depth, "IHybridInfo5020.HybridID",
+              [&] { return std::to_string(vk::call(h, &IHybridInfo5020::HybridID)); });
     if (auto h = optional<IHybridInfo>(depth, "IHybridInfo", product)) {
-        field(depth, "IHybridInfo.HybridID", [&] { return std::to_string(vk::call(h, &IHybridInfo::HybridID)); });
+        field(depth, "IHybridInfo.HybridID",
+              [&] { return std::to_string(vk::call(h, &IHybridInfo::HybridID)); });
         field(depth, "IHybridInfo.SampleRateCode",
               [&] { return std::to_string(vk::call(h, &IHybridInfo::SampleRateCode)); });
     }
@@ -148,7 +155,8 @@ void walkProduct(int depth, const ComPtr<IProduct>& product) {
 void walkLibrary(int depth, const ComPtr<ILibrary>& library) {
     field(depth, "Name", [&] { return text(vk::call(library, &ILibrary::Name)); });
     field(depth, "Version", [&] { return text(vk::call(library, &ILibrary::Version)); });
-    field(depth, "ManufacturerID", [&] { return std::to_string(vk::call(library, &ILibrary::ManufacturerID)); });
+    field(depth, "ManufacturerID",
+          [&] { return std::to_string(vk::call(library, &ILibrary::ManufacturerID)); });
     field(depth, "LibraryID", [&] { return std::to_string(vk::call(library, &ILibrary::LibraryID)); });
     try {
         ComPtr<IProducts> products = vk::call(library, &ILibrary::Products);
@@ -175,7 +183,8 @@ void walkCatalogue() {
         line(1, "[" + std::to_string(i) + "]");
         try {
             // A fresh catalogue for every use, as the tool does.
-            ComPtr<ICatalogEntry> entry = vk::call(core.Catalog(), &ICatalog::Item, VariantHolder::fromInt(i).get());
+            ComPtr<ICatalogEntry> entry =
+                vk::call(core.Catalog(), &ICatalog::Item, VariantHolder::fromInt(i).get());
             std::u16string name;
             field(2, "Name", [&] { return text(name = vk::call(entry, &ICatalogEntry::Name)); });
             field(2, "Caption", [&] { return text(vk::call(entry, &ICatalogEntry::Caption)); });
@@ -220,8 +229,10 @@ int main(int argc, char** argv) {
     int rc = 0;
     vk::coInitialize();
     try {
-        if (mode == "status") statusTexts();
-        else walkCatalogue();
+        if (mode == "status")
+            statusTexts();
+        else
+            walkCatalogue();
     } catch (const std::exception& e) {
         line(0, std::string("fatal: ") + e.what());
         rc = 1;
