@@ -7,9 +7,10 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <windows.h>
+// The other system headers build on windows.h.
 #include <objbase.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include "platform/ComError.h"
 #include "platform/vkcom.h"

@@ -4,8 +4,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <olectl.h>
 #include <windows.h>
+// The other system headers build on windows.h.
+#include <olectl.h>
 
 #include <string>
 

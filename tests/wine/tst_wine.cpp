@@ -24,8 +24,9 @@
 #define NOMINMAX
 #endif
 #define WIN32_LEAN_AND_MEAN
-#include <oleauto.h>
 #include <windows.h>
+// The other system headers build on windows.h.
+#include <oleauto.h>
 
 using talvo::TCore2;
 using vk::ComPtr;
