@@ -38,7 +38,8 @@ inline long peakResidentKb() {
     return kb;
 }
 
-// Watches every event of the application for the first painting of one top-level window, then
+// Watches every event of the application for the first painting of one top-level window (or of any
+// widget inside it), then
 // reports and asks the window to close. The window is found by a function, as the tool's main
 // window does not exist yet when the watch starts.
 class FirstPaintWatch final : public QObject {
@@ -54,14 +55,18 @@ protected:
         if (m_done || (event->type() != QEvent::Show && event->type() != QEvent::Paint))
             return false;
         QWidget* window = m_find();
-        if (!window || watched != window)
+        if (!window)
             return false;
         if (event->type() == QEvent::Show) {
-            if (!m_createdNs)
+            if (watched == window && !m_createdNs)
                 m_createdNs = monotonicNs();
             return false;
         }
-        // Painting happens once the window is on screen; what is painted first is what the user sees first.
+        // Painting happens once the window is on screen; what is painted first is what the user sees
+        // first. That may be a control covering the whole window rather than the window itself.
+        auto* painted = qobject_cast<QWidget*>(watched);
+        if (!m_createdNs || !painted || (painted != window && !window->isAncestorOf(painted)))
+            return false;
         const long long shownNs = monotonicNs();
         m_done = true;
         const QString note = m_check(window);
