@@ -225,10 +225,7 @@ inline int lineCount(const QString& text) {
 
 // Releases what the program keeps until its end, so each run starts like a fresh program.
 inline void endProgramState() {
-    const QList<inspect::Tfrm_details_*> windows = inspect::Tfrm_details_::all();
-    qDeleteAll(windows);
-    inspect::frm_details_ = nullptr;
-    inspect::SelectedParameter = {};
+    inspect::freeDetailsWindows();
     product::Pidx = product::PidxTable{};
 }
 
