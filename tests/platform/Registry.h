@@ -12,8 +12,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <set>
-#include <string>
+#include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -23,25 +23,23 @@ class PrivateRegistry {
 public:
     ~PrivateRegistry() { clear(); }
 
-    // Writes the class key and returns its name.
+    // Writes the class key and returns its name (under the machine's or the user's keys).
     QString write(const vk::Guid& clsid, const QByteArray& content) {
         simtest::writeClassRegistration(clsid, content.toStdString());
-        m_written.insert(vk::toString(clsid));
-        return u"HKEY_LOCAL_MACHINE\\"_s + QString::fromStdWString(simtest::classKey(clsid));
+        if (std::find(m_written.begin(), m_written.end(), clsid) == m_written.end())
+            m_written.push_back(clsid);
+        return QString::fromStdWString(simtest::classKey(clsid));
     }
 
     // Removes every registration written so far.
     void clear() {
-        for (const std::string& id : m_written) {
-            vk::Guid clsid;
-            if (vk::parseGuid(id, clsid))
-                simtest::deleteClassRegistration(clsid);
-        }
+        for (const vk::Guid& clsid : m_written)
+            simtest::deleteClassRegistration(clsid);
         m_written.clear();
     }
 
 private:
-    std::set<std::string> m_written;
+    std::vector<vk::Guid> m_written;
 };
 
 #else
